@@ -1,0 +1,2 @@
+// torvan: the player.
+int main() { return 0; }

@@ -1,0 +1,14 @@
+// torvan-tool's subcommands. Each lives in its own file and takes the arguments that
+// follow its word; it prints its own --help.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace torvan::tool {
+
+using Args = std::span<const std::string_view>;
+
+int archiveCommand(Args args);
+
+}  // namespace torvan::tool
