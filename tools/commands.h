@@ -10,5 +10,6 @@ namespace torvan::tool {
 using Args = std::span<const std::string_view>;
 
 int archiveCommand(Args args);
+int scriptCommand(Args args);
 
 }  // namespace torvan::tool

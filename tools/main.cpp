@@ -16,6 +16,7 @@ struct Command {
 // The single table of subcommands.
 constexpr Command kCommands[] = {
     {"archive", torvan::tool::archiveCommand, "list, extract and pack resource archives"},
+    {"script", torvan::tool::scriptCommand, "compile scenarios into script archives and back"},
 };
 
 void usage(std::FILE* out) {

@@ -32,11 +32,17 @@ namespace torvan {
 
 enum class ArchiveLayout { Script, General };
 
+// The longest general-layout name field accepted. Real archives use a few dozen bytes;
+// the bound keeps a damaged L from being taken for a layout.
+constexpr std::int32_t kMaxNameField = 4096;
+
 struct ArchiveIndex {
   std::string path;  // the file as finally chosen; empty when the archive was not found
   std::int32_t n = 0;
-  std::int32_t l = 0;
+  std::int32_t l = 0;              // the name field's length (16 for the script layout)
   std::vector<std::string> names;  // upper-cased, index order
+  // Names exactly as written in the file; filled only when asked for (tools list them).
+  std::vector<std::string> storedNames;
   std::vector<std::int32_t> offsets;
   std::vector<std::int32_t> sizes;
   // Upper-cased name -> position of its first occurrence, so look-ups keep the
@@ -56,6 +62,13 @@ ArchiveIndex parseArchiveIndex(ByteSpan file, ArchiveLayout layout, const std::s
 // Reads the index of the archive at `path`; a missing file gives an empty index with an
 // empty path and no warning (every archive but "qz_data.tvn" is optional).
 ArchiveIndex readArchiveIndex(const std::string& path, ArchiveLayout layout);
+
+// The same two without the fallback: a missing, unreadable or damaged archive is an
+// Error naming the file and the fault, for callers that must report it (the tools).
+Result<ArchiveIndex> tryParseArchiveIndex(ByteSpan file, ArchiveLayout layout,
+                                          const std::string& path, bool keepStoredNames = false);
+Result<ArchiveIndex> loadArchiveIndex(const std::string& path, ArchiveLayout layout,
+                                      bool keepStoredNames = false);
 
 // Position of the entry with that name (compared upper-cased), or -1.
 std::int32_t findEntry(const ArchiveIndex& index, std::string_view name);
