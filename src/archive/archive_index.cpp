@@ -8,6 +8,7 @@
 
 #include "core/file_io.h"
 #include "core/log.h"
+#include "core/sjis.h"
 
 namespace torvan {
 
@@ -108,8 +109,14 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string upperAscii(std::string_view name) {
   std::string out(name);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    auto c = static_cast<unsigned char>(out[i]);
+    // The second byte of a two-byte character can fall in 'a'..'z'; it is not a letter.
+    if (isSjisLead(c))
+      ++i;
+    else if (c >= 'a' && c <= 'z')
+      out[i] = static_cast<char>(c - 'a' + 'A');
+  }
   return out;
 }
 
