@@ -11,5 +11,6 @@ using Args = std::span<const std::string_view>;
 
 int archiveCommand(Args args);
 int scriptCommand(Args args);
+int pictureCommand(Args args);
 
 }  // namespace torvan::tool

@@ -17,6 +17,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"archive", torvan::tool::archiveCommand, "list, extract and pack resource archives"},
     {"script", torvan::tool::scriptCommand, "compile scenarios into script archives and back"},
+    {"picture", torvan::tool::pictureCommand, "convert pictures between PNG and packed or JPEG"},
 };
 
 void usage(std::FILE* out) {
