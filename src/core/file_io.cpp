@@ -20,7 +20,8 @@ Result<Bytes> readFile(const std::string& path, std::uint64_t maxBytes) {
   if (!in) return Error{path, "", "cannot open: " + std::string(std::strerror(errno))};
   in.seekg(0, std::ios::end);
   auto size = static_cast<std::uint64_t>(in.tellg());
-  if (size > maxBytes) return Error{path, "", "file too large (" + std::to_string(size) + " bytes)"};
+  if (size > maxBytes)
+    return Error{path, "", "file too large (" + std::to_string(size) + " bytes)"};
   in.seekg(0);
   Bytes data(size);
   if (size && !in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(size)))
@@ -36,7 +37,8 @@ Status writeFileAtomic(const std::string& path, ByteSpan data) {
   {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
     if (!out) return Error{path, "", "cannot write: " + std::string(std::strerror(errno))};
-    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    out.write(reinterpret_cast<const char*>(data.data()),
+              static_cast<std::streamsize>(data.size()));
     out.flush();
     if (!out) {
       out.close();

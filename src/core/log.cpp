@@ -23,6 +23,8 @@ void warn(std::string_view line) {
   std::fflush(stderr);
 }
 
-void warn(const Error& error) { warn(error.text()); }
+void warn(const Error& error) {
+  warn(error.text());
+}
 
 }  // namespace torvan

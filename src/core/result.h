@@ -40,6 +40,8 @@ class [[nodiscard]] Result {
 // For operations that only succeed or fail.
 struct Done {};
 using Status = Result<Done>;
-inline Status success() { return Done{}; }
+inline Status success() {
+  return Done{};
+}
 
 }  // namespace torvan
