@@ -10,6 +10,7 @@ namespace torvan::tool {
 using Args = std::span<const std::string_view>;
 
 int archiveCommand(Args args);
+int soundCommand(Args args);
 int scriptCommand(Args args);
 int pictureCommand(Args args);
 

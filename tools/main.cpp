@@ -16,6 +16,7 @@ struct Command {
 // The single table of subcommands.
 constexpr Command kCommands[] = {
     {"archive", torvan::tool::archiveCommand, "list, extract and pack resource archives"},
+    {"sound", torvan::tool::soundCommand, "convert sounds between WAV and WADY or Ogg Vorbis"},
     {"script", torvan::tool::scriptCommand, "compile scenarios into script archives and back"},
     {"picture", torvan::tool::pictureCommand, "convert pictures between PNG and packed or JPEG"},
 };
