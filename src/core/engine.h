@@ -18,6 +18,7 @@
 #include "script/script_state.h"
 #include "script/variables.h"
 #include "sound/sound_state.h"
+#include "text/page_history.h"
 #include "text/text_log.h"
 #include "text/text_page.h"
 
@@ -102,6 +103,7 @@ class Engine {
   Archives archives;
   Playlists playlists;
   TextLog log;
+  PageHistory history;
   SoundState sound;
   Random rng;
   std::vector<MessageRecord> messages;  // message boxes since the last state dump

@@ -107,6 +107,9 @@ std::string takeStateDump(Engine& e) {
   for (int i = 0; i < Variables::kStringCount; ++i) strings.append(text(e.vars.string(i)));
   o["strings"] = strings;
   o["page"] = pageObject(e);
+  QJsonArray log;
+  for (int i = 0; i < e.log.count && i < TextLog::kLines; ++i) log.append(text(e.log.line(i)));
+  o["log"] = log;
   o["choices"] = QJsonArray();
   QJsonObject music;
   music["requested"] = e.sound.musicRequested;

@@ -21,6 +21,11 @@ struct TextPage {
   std::int32_t windowState = 0;
   std::array<char, 64> speaker{};
   std::array<char, 64> chapterTitle{};
+  // No character put since the page was cleared; redraws skip an empty page.
+  bool empty = true;
+  // Where the last character put stands on the screen (top-left of its cell).
+  std::int32_t cellX = 0;
+  std::int32_t cellY = 0;
 
   void clearGrid() {
     for (auto& r : grid) r.fill(0);
