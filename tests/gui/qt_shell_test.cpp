@@ -361,6 +361,19 @@ TEST_F(ShellTest, FullScreenLayoutsHideTheToolStripUntilCalled) {
   EXPECT_FALSE(window().windowFlags() & Qt::FramelessWindowHint);
   EXPECT_TRUE(panel->isVisible());
   EXPECT_EQ(pb()->geometry(), QRect(0, 24, 800, 600));
+
+  // F11 from the shell: full screen with the picture fitted, and back.
+  QTest::keyClick(&window(), Qt::Key_F11);
+  EXPECT_TRUE(window().windowState() & Qt::WindowFullScreen);
+  EXPECT_EQ(engine().display.fullScreen, 1);
+  EXPECT_FALSE(panel->isVisible());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return pb()->geometry() == window().rect(); }, 1000));
+  QTest::keyClick(&window(), Qt::Key_F11);
+  EXPECT_FALSE(window().windowState() & Qt::WindowFullScreen);
+  EXPECT_EQ(engine().display.fullScreen, 0);
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window().size() == QSize(800, 624); }, 1000));
+  EXPECT_EQ(pb()->geometry(), QRect(0, 24, 800, 600));
 }
 
 TEST(SceneMapping, FitsTheSceneWithItsAspectKept) {

@@ -160,7 +160,7 @@ void MainWindow::fail(const QString& why) {
   stopLoop();
   QMessageBox::critical(isVisible() ? this : nullptr, windowTitle(), why);
   hide();
-  emit finished();
+  Q_EMIT finished();
 }
 
 void MainWindow::runIdlePass() {
@@ -199,7 +199,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (!engine_ || failed_ || engine_->closed()) {
     stopLoop();
     event->accept();
-    if (!failed_) emit finished();
+    if (!failed_) Q_EMIT finished();
     return;
   }
   // A second close request while the question is open waits for its answer.
@@ -222,7 +222,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   engine_->markClosed();
   stopLoop();
   event->accept();
-  emit finished();
+  Q_EMIT finished();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

@@ -56,7 +56,7 @@ class MainWindow : public QWidget {
   bool failed() const { return failed_; }
   const QString& failure() const { return failure_; }
 
- signals:
+ Q_SIGNALS:
   // The window has closed for good (the engine allowed it, or the engine failed).
   void finished();
 

@@ -112,17 +112,17 @@ void ScreenWidget::paintEvent(QPaintEvent* event) {
 void ScreenWidget::mousePressEvent(QMouseEvent* event) {
   auto button = gameButton(event->button());
   if (!button) return event->ignore();
-  emit mousePressed(toPoint(toSceneClamped(event->position())), *button);
+  Q_EMIT mousePressed(toPoint(toSceneClamped(event->position())), *button);
 }
 
 void ScreenWidget::mouseReleaseEvent(QMouseEvent* event) {
   auto button = gameButton(event->button());
   if (!button) return event->ignore();
-  emit mouseReleased(toPoint(toSceneClamped(event->position())), *button);
+  Q_EMIT mouseReleased(toPoint(toSceneClamped(event->position())), *button);
 }
 
 void ScreenWidget::mouseMoveEvent(QMouseEvent* event) {
-  emit mouseMoved(toPoint(toSceneClamped(event->position())));
+  Q_EMIT mouseMoved(toPoint(toSceneClamped(event->position())));
 }
 
 void ScreenWidget::wheelEvent(QWheelEvent* event) {
@@ -133,11 +133,11 @@ void ScreenWidget::wheelEvent(QWheelEvent* event) {
   wheelRemainder_ += delta;
   while (wheelRemainder_ >= kNotch) {
     wheelRemainder_ -= kNotch;
-    emit wheelTurned(+1);
+    Q_EMIT wheelTurned(+1);
   }
   while (wheelRemainder_ <= -kNotch) {
     wheelRemainder_ += kNotch;
-    emit wheelTurned(-1);
+    Q_EMIT wheelTurned(-1);
   }
   event->accept();
 }

@@ -34,7 +34,7 @@ class ScreenWidget : public QWidget {
 
   QSize sizeHint() const override;
 
- signals:
+ Q_SIGNALS:
   void mouseMoved(torvan::Point scene);
   void mousePressed(torvan::Point scene, torvan::MouseButton button);
   void mouseReleased(torvan::Point scene, torvan::MouseButton button);
