@@ -7,6 +7,7 @@
 #include "core/file_io.h"
 #include "core/log.h"
 #include "core/settings_store.h"
+#include "script/interpreter.h"
 
 namespace torvan {
 
@@ -85,6 +86,7 @@ void Engine::initialise() {
   archives.openArchives(absoluteFolder(options.gameDir), settings.cdDir);
 
   script.allocate();
+  ResetPageState(*this);
 
   // The banks start cleared; SYS was cleared above and gets its values below.
   vars.flg.clear();
@@ -132,6 +134,8 @@ void Engine::firstStoryStep() {
   if (display.mode != 0) enterFullScreen();
   script.depth = 0;
   script.setCurrentName("main");
+  LoadScenario(*this, "main", ScenarioTarget::Story);
+  // The sound system starts here once it exists.
 }
 
 void Engine::applyToolStrip() {

@@ -2,11 +2,15 @@
 // sequence that may be cut, the prompt, the busy flag, the backlog, the game mode's
 // screen, a choice, and last the story itself.
 #include "core/engine.h"
+#include "core/main_loop.h"
+#include "script/choices.h"
 
 namespace torvan {
 
 void Engine::mouseMove(Point p) {
   cursor_ = p;
+  if (run.busy || run.cutAllowed || run.promptCode || run.backlogOpen) return;
+  if (run.gameMode == kStory && run.choiceState) UpdateChoiceHover(*this, p);
 }
 
 void Engine::mouseDown(Point p, MouseButton button) {
@@ -54,9 +58,14 @@ void Engine::mouseDown(Point p, MouseButton button) {
   }
 
   if (button == MouseButton::Right) {
-    rightClickAction();
+    if (run.choiceState == kClickMap || run.choiceState == kSelectionTree)
+      ChoiceClick(*this, p, false);
+    else
+      rightClickAction();
   } else if (run.choiceState == 0) {
-    run.waitMode = 0;
+    releaseWait(*this);
+  } else if (run.clickDebounce == 0) {
+    ChoiceClick(*this, p, true);
   }
   run.clickDebounce = 5;
 }

@@ -71,7 +71,46 @@ QJsonObject scenarioObject(const Engine& e) {
   o["size"] = s.size;
   o["depth"] = s.depth;
   o["stack"] = stack;
+  o["loadedName"] = text(fieldString(s.loadedName));
+  o["column"] = s.column;
+  o["line"] = text(std::string_view(s.line.data(), strnlen(s.line.data(), s.line.size())));
+  o["insertion"] = s.insertionPending()
+                       ? text(std::string_view(s.insertion.data() + s.insertionPos,
+                                               std::size_t(s.insertionLength - s.insertionPos)))
+                       : QString();
+  o["sprites"] = text(fieldString(s.sprites));
+  o["lastWasGrb"] = s.lastWasGrb;
+  QJsonArray record;
+  for (int i = 0; i < e.vars.sys[152] && i < int(ScriptState::kRecordBytes); ++i)
+    record.append(s.record[std::size_t(i)]);
+  o["choiceRecord"] = record;
+  o["recordStart"] = text(fieldString(s.recordStart));
   return o;
+}
+
+// The choices on offer while a choice is pending: text, where it continues, its click
+// area (x1, y1, x2, y2; the window's rows for the choice window) and whether it can be
+// taken.
+QJsonArray choicesArray(const Engine& e) {
+  QJsonArray out;
+  if (e.run.choiceState == 0) return out;
+  const ChoiceList& l = e.script.choices;
+  for (int i = 0; i < l.count && i < ChoiceList::kMax; ++i) {
+    QJsonObject c;
+    c["text"] = text(fieldString(l.texts[std::size_t(i)]));
+    c["target"] = l.targets[std::size_t(i)];
+    QJsonArray area;
+    if (e.run.choiceState == 1) {
+      area = {l.left, l.top + 45 * i, l.left + l.width, l.top + 45 * (i + 1)};
+    } else {
+      for (std::int32_t v : l.rects[std::size_t(i)]) area.append(v);
+    }
+    c["area"] = area;
+    c["enabled"] = l.used[std::size_t(i)] != 0;
+    if (e.run.choiceState == 4) c["labelBox"] = numbers(l.labelBoxes[std::size_t(i)]);
+    out.append(c);
+  }
+  return out;
 }
 
 }  // namespace
@@ -110,7 +149,15 @@ std::string takeStateDump(Engine& e) {
   QJsonArray log;
   for (int i = 0; i < e.log.count && i < TextLog::kLines; ++i) log.append(text(e.log.line(i)));
   o["log"] = log;
-  o["choices"] = QJsonArray();
+  o["choices"] = choicesArray(e);
+  QJsonObject choice;
+  choice["hovered"] = e.script.choices.hovered;
+  choice["endOffset"] = e.script.choices.endOffset;
+  choice["window"] =
+      QJsonArray{e.script.choices.left, e.script.choices.top, e.script.choices.width};
+  o["choice"] = choice;
+  o["charDelay"] = r.charDelay;
+  o["chapterTitle"] = fieldText(e.page.chapterTitle.data(), e.page.chapterTitle.size());
   QJsonObject music;
   music["requested"] = e.sound.musicRequested;
   music["playing"] = e.sound.musicPlaying;

@@ -8,7 +8,9 @@
 #include "core/engine.h"
 #include "core/file_io.h"
 #include "core/log.h"
+#include "core/main_loop.h"
 #include "core/state_dump.h"
+#include "script/choices.h"
 
 namespace torvan {
 
@@ -16,10 +18,6 @@ namespace {
 
 constexpr std::int64_t kTimerMs = 55;
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
-
-bool isPageWait(std::int32_t mode) {
-  return mode == 1 || mode == 4 || mode == 5;
-}
 
 }  // namespace
 
@@ -259,6 +257,24 @@ void HeadlessHost::autoplayStep() {
     writeScreenshot(options_.screenshotDir + name);
   }
   lastWaitMode_ = e.run.waitMode;
+
+  // Auto mode never takes a choice or ends a click-waiting sleep: autoplay clicks as a
+  // player would, on the first choice that can be clicked, once the debounce allows.
+  if (e.run.gameMode != kStory || e.run.busy || e.run.clickDebounce != 0) return;
+  if (e.run.choiceState != 0) {
+    for (int i = 1; i <= e.script.choices.count; ++i) {
+      std::optional<Point> at = choicePoint(e, i);
+      if (!at) continue;
+      cursor_ = *at;
+      e.mouseMove(*at);
+      e.mouseDown(*at, MouseButton::Left);
+      e.mouseUp(*at, MouseButton::Left);
+      break;
+    }
+  } else if (e.run.sleepTicks == -1) {
+    e.mouseDown(cursor_, MouseButton::Left);
+    e.mouseUp(cursor_, MouseButton::Left);
+  }
 }
 
 void HeadlessHost::writeState(const std::string& file) {
