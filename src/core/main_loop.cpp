@@ -121,7 +121,9 @@ bool Engine::waitingForPlayer() const {
 }
 
 bool Engine::storyStandsStill() const {
-  if (!script.loaded || run.quit) return true;
+  if (run.quit) return true;
+  // Before the first story step nothing is loaded yet, but "main" is about to be.
+  if (!script.loaded) return !run.firstStep;
   // Ran off the end of the outermost scenario: only a menu can move the story now.
   return script.nextLine && script.pc >= script.size && script.depth == 0;
 }
