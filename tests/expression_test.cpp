@@ -286,11 +286,14 @@ TEST_F(ExpressionTest, ConditionStopsEvaluatingAtItsEarlyExits) {
   EXPECT_EQ(engine->rng.state(), before);
 }
 
-TEST_F(ExpressionTest, InvalidConditionIsFalseAndReported) {
+TEST_F(ExpressionTest, InvalidSideOfAConditionCountsAsZeroAndIsReported) {
   engine->vars.val[1] = 0;
-  // Were the bad right side read as 0, this would be true.
-  std::string err = stderrOf([&] { EXPECT_FALSE(TestCondition(*engine, "(V001=x)")); });
+  std::string err = stderrOf([&] { EXPECT_TRUE(TestCondition(*engine, "(V001=x)")); });
   EXPECT_NE(err.find("無効数式"), std::string::npos);
+  engine->vars.val[1] = 4;
+  err = stderrOf([&] { EXPECT_FALSE(TestCondition(*engine, "(V001=x)")); });
+  EXPECT_NE(err.find("無効数式"), std::string::npos);
+  // The chain stops at the character that made the expression invalid.
   err = stderrOf([&] { EXPECT_FALSE(TestCondition(*engine, "(V0x1=0|1=1)")); });
   EXPECT_NE(err.find("無効数式"), std::string::npos);
 }

@@ -20,7 +20,8 @@
 //     writes there change nothing and are reported as "代入エラー".
 //   - "R0" gives 0 like a division by zero and draws no random number.
 //   - Arithmetic wraps at 32 bits; INT_MIN / -1 is INT_MIN and INT_MIN % -1 is 0.
-//   - An invalid expression anywhere in a condition makes the condition false.
+//   - An invalid expression in a condition counts as 0 and the chain goes on from where
+//     it stopped, as scripts written for the original engine expect.
 #include "script/expression.h"
 
 #include <cstdint>
@@ -378,10 +379,7 @@ bool TestCondition(Engine& engine, std::string_view text) {
   Reader r{cond, 0};
   for (;;) {
     Evaluation left = evaluateAt(engine, r);
-    if (!left.ok) {
-      ReportError(engine, kInvalidExpression, cond);
-      return false;
-    }
+    if (!left.ok) ReportError(engine, kInvalidExpression, cond);
     bool result = false;
     const unsigned char c = r.peek();
     if (c == '=' || c == '!' || c == '<' || c == '>') {
@@ -389,10 +387,7 @@ bool TestCondition(Engine& engine, std::string_view text) {
       const bool orEqual = r.peek() == '=';
       if (orEqual) ++r.pos;
       Evaluation right = evaluateAt(engine, r);
-      if (!right.ok) {
-        ReportError(engine, kInvalidExpression, cond);
-        return false;
-      }
+      if (!right.ok) ReportError(engine, kInvalidExpression, cond);
       switch (c) {
         case '=':
           result = left.value == right.value;
