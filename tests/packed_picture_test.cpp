@@ -140,13 +140,6 @@ Bytes pixelsOf(const Surface& s) {
   return out;
 }
 
-Surface surfaceOf(const Bytes& pixels, int w, int h) {
-  Surface s;
-  s.resize(w, h);
-  for (int y = 0; y < h; ++y) std::memcpy(s.row(y), &pixels[std::size_t(y) * w * 3], w * 3);
-  return s;
-}
-
 ::testing::AssertionResult decodesTo(const Bytes& packed, int w, int h, const Bytes& expected) {
   Surface s;
   Status st = decodePicture(packed, s, "test.tvn", "PIC");
@@ -469,7 +462,7 @@ TEST(PackedPictureEncoder, UsesEveryCodeKind) {
   for (int y = 0; y < 600; ++y) {
     std::uint8_t* p = picture.row(y);
     if (y < 100) std::memset(p, 77, 2400);
-    if (y >= 500) p = std::copy_n(seq(2400, y).begin(), 2400, p);
+    if (y >= 500) std::memcpy(p, seq(2400, std::uint32_t(y)).data(), 2400);
   }
   auto packed = encodePicture(picture, {});
   ASSERT_TRUE(packed);

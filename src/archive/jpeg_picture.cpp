@@ -61,6 +61,12 @@ bool decodeInto(jpeg_decompress_struct* cinfo, ErrorHandler* handler, ByteSpan j
   cinfo->scale_num = 1;
   cinfo->scale_denom = 1;
   jpeg_start_decompress(cinfo);
+  // A file of several scans is read whole by now: fail before allocating the picture.
+  if (handler->sawEnd && jpeg_has_multiple_scans(cinfo)) {
+    std::snprintf(handler->message, sizeof handler->message,
+                  "data ends before the last row of the picture");
+    return false;
+  }
   if (cinfo->output_components != 3) {
     std::snprintf(handler->message, sizeof handler->message, "unexpected colour layout");
     return false;
@@ -69,6 +75,7 @@ bool decodeInto(jpeg_decompress_struct* cinfo, ErrorHandler* handler, ByteSpan j
   while (cinfo->output_scanline < cinfo->output_height) {
     JSAMPROW row = out->row(int(cinfo->output_scanline));
     jpeg_read_scanlines(cinfo, &row, 1);
+    if (handler->sawEnd && handler->sawShortScan) break;  // the rest would be grey
   }
   // The entropy decoder reads ahead, so running into the end of the data is harmless
   // unless a scan then lacked bits (the rest of it became grey). A file of several scans

@@ -36,9 +36,15 @@
 #include "archive/packed_picture.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
 #include <string>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace torvan {
 
@@ -74,6 +80,67 @@ std::string sizeText(std::uint64_t a, std::uint64_t b) {
   return std::to_string(a) + "x" + std::to_string(b);
 }
 
+// Copies a match of `length` bytes from `distance` bytes back. False when the match
+// reaches before the start of the output or past the slack.
+inline bool copyMatch(std::uint8_t*& out, const std::uint8_t* outStart,
+                      const std::uint8_t* outLimit, std::size_t distance, std::size_t length) {
+  if (distance > std::size_t(out - outStart) || length > std::size_t(outLimit - out)) return false;
+  const std::uint8_t* src = out - distance;
+  if (distance >= 16 && std::size_t(outLimit - out) >= ((length + 15) & ~std::size_t(15))) {
+    // Whole 16-byte blocks, each read from bytes already written even when the match
+    // overlaps itself; what lands past the match is overwritten by the items after it.
+    for (std::size_t k = 0; k < length; k += 16) std::memcpy(out + k, src + k, 16);
+  } else if (distance >= length) {
+    std::memcpy(out, src, length);
+  } else if (distance == 1) {
+    std::memset(out, *src, length);
+  } else {
+    // The copy feeds on its own output: a repeating pattern of `distance` bytes.
+    for (std::size_t k = 0; k < length; ++k) out[k] = src[k];
+  }
+  out += length;
+  return true;
+}
+
+// Reads a match code (U already taken, its operands at `in`) into distance and length,
+// advancing `in` past the operands. The caller has checked that they are there.
+inline void readMatch(unsigned u, const std::uint8_t*& in, std::size_t& distance,
+                      std::size_t& length) {
+  if (u < 0x80) {
+    distance = (u >> 2) + 1;
+    length = (u & 3) + 2;
+  } else if (u < 0xC0) {
+    const unsigned v = *in++;
+    distance = (((u & 0x3F) << 4) | (v >> 4)) + 1;
+    length = (v & 0x0F) + 3;
+  } else {
+    const unsigned v = in[0];
+    const unsigned x = in[1];
+    in += 2;
+    distance = (((u & 0x3F) << 8) | v) + 1;
+    length = x == 255 ? 4096 : x == 254 ? 1024 : x == 253 ? 256 : x + 3;
+  }
+}
+
+// Length of a long match by its length byte X.
+constexpr auto kLongLength = [] {
+  std::array<std::uint16_t, 256> t{};
+  for (unsigned x = 0; x < 256; ++x) t[x] = std::uint16_t(x + 3);
+  t[253] = 256;
+  t[254] = 1024;
+  t[255] = 4096;
+  return t;
+}();
+
+// Operand bytes that follow a code byte U (literal runs excluded).
+inline std::size_t operandBytes(unsigned u) {
+  return u < 0x80 ? 0 : u < 0xC0 ? 1 : 2;
+}
+
+// A group of eight items reads at most 8 x 41 bytes; with this much input left the group
+// needs no input checks, and the fixed-size moves below may read a little further.
+constexpr std::ptrdiff_t kFastGroupInput = 8 * 41 + 40;
+
 // Dictionary stage into out[0 .. T + kSlack). Returns an empty string on success,
 // otherwise what went wrong.
 std::string runDictionaryStage(ByteSpan input, std::uint8_t* out, std::size_t outSize) {
@@ -81,17 +148,26 @@ std::string runDictionaryStage(ByteSpan input, std::uint8_t* out, std::size_t ou
   const std::uint8_t* const inEnd = in + input.size();
   std::uint8_t* const outStart = out;
   std::uint8_t* const outEnd = out + outSize;
-  std::uint8_t* const outLimit = outEnd + kSlack;
+  const std::uint8_t* const outLimit = outEnd + kSlack;
 
   auto exhausted = [&] {
     return "compressed data ends at output byte " + std::to_string(out - outStart) + " of " +
            std::to_string(outSize);
   };
+  auto badMatch = [&](std::size_t distance, std::size_t length) {
+    const std::size_t produced = out - outStart;
+    if (distance > produced)
+      return "match at output byte " + std::to_string(produced) + " reaches " +
+             std::to_string(distance - produced) + " bytes before the start";
+    return "match of " + std::to_string(length) + " bytes at output byte " +
+           std::to_string(produced) + " runs past the picture's " + std::to_string(outSize) +
+           " bytes";
+  };
 
   if (outSize == 0) return {};
   if (in == inEnd) return exhausted();
-  unsigned flags = *in++;
-  int items = 0;
+  unsigned flags = *in++;  // the current flag byte; used bits are shifted out at the top
+  int items = 0;           // items taken from it
   while (out < outEnd) {
     if (items == 8) {
       // The flag byte after the eighth item; a stream may legitimately end before the
@@ -100,61 +176,82 @@ std::string runDictionaryStage(ByteSpan input, std::uint8_t* out, std::size_t ou
       flags = *in++;
       items = 0;
     }
+    if (items == 0 && inEnd - in >= kFastGroupInput) {
+      // A whole group without input checks. The plain bytes before each code item go in
+      // one 8-byte move, so grainy pictures cost a branch per code, not per byte; bytes
+      // moved past the end of the output land in the slack and are dropped.
+      unsigned f = flags & 0xFF;
+      int left = 8;
+      while (left > 0) {
+        int plain = std::countl_zero(static_cast<std::uint8_t>(f));
+        if (plain > left) plain = left;
+        std::memcpy(out, in, 8);
+        in += plain;
+        out += plain;
+        left -= plain;
+        f = (f << plain) & 0xFF;
+        if (left == 0 || out >= outEnd) break;
+        f = (f << 1) & 0xFF;
+        --left;
+        const unsigned u = *in++;
+        if (u < 0x80 && (u & 3) == 3) {
+          const std::size_t n = (u >> 2) + 9;
+          std::memcpy(out, in, 40);
+          in += n;
+          out += n;
+        } else {
+          // The three match forms are decoded side by side and one is picked without
+          // branching: the form of the next code is as unpredictable as the picture.
+          const unsigned v = in[0];
+          const unsigned x = in[1];
+          const bool isLong = u >= 0xC0;
+          const bool isMid = (u & 0xC0) == 0x80;
+          const std::size_t shortDistance = (u >> 2) + 1, shortLength = (u & 3) + 2;
+          const std::size_t midDistance = (((u & 0x3F) << 4) | (v >> 4)) + 1,
+                            midLength = (v & 0x0F) + 3;
+          const std::size_t longDistance = (((u & 0x3F) << 8) | v) + 1,
+                            longLength = x < 253 ? x + 3 : std::size_t(256) << (2 * (x - 253));
+          // Masks rather than conditionals, which compilers like to turn back into jumps.
+          const std::size_t midMask = std::size_t(0) - std::size_t(isMid);
+          const std::size_t longMask = std::size_t(0) - std::size_t(isLong);
+          const std::size_t shortMask = ~(midMask | longMask);
+          const std::size_t distance =
+              (shortDistance & shortMask) | (midDistance & midMask) | (longDistance & longMask);
+          const std::size_t length =
+              (shortLength & shortMask) | (midLength & midMask) | (longLength & longMask);
+          in += std::size_t(isMid) + 2 * std::size_t(isLong);
+          if (!copyMatch(out, outStart, outLimit, distance, length))
+            return badMatch(distance, length);
+        }
+        if (out >= outEnd) break;
+      }
+      items = 8 - left;
+      flags = f;
+      continue;
+    }
+
     const bool code = (flags & 0x80) != 0;
     flags <<= 1;
     ++items;
+    if (in == inEnd) return exhausted();
     if (!code) {
-      if (in == inEnd) return exhausted();
       *out++ = *in++;
       continue;
     }
-    if (in == inEnd) return exhausted();
     const unsigned u = *in++;
-    std::size_t distance;
-    std::size_t length;
-    if (u < 0x80) {
-      if ((u & 3) == 3) {
-        const std::size_t n = (u >> 2) + 9;
-        if (std::size_t(inEnd - in) < n) return exhausted();
-        // At most 40 bytes, and out < outEnd, so the slack always holds it.
-        std::memcpy(out, in, n);
-        in += n;
-        out += n;
-        continue;
-      }
-      distance = (u >> 2) + 1;
-      length = (u & 3) + 2;
-    } else if (u < 0xC0) {
-      if (in == inEnd) return exhausted();
-      const unsigned v = *in++;
-      distance = (((u & 0x3F) << 4) | (v >> 4)) + 1;
-      length = (v & 0x0F) + 3;
-    } else {
-      if (inEnd - in < 2) return exhausted();
-      const unsigned v = in[0];
-      const unsigned x = in[1];
-      in += 2;
-      distance = (((u & 0x3F) << 8) | v) + 1;
-      length = x == 255 ? 4096 : x == 254 ? 1024 : x == 253 ? 256 : x + 3;
+    if (u < 0x80 && (u & 3) == 3) {
+      const std::size_t n = (u >> 2) + 9;
+      if (std::size_t(inEnd - in) < n) return exhausted();
+      // At most 40 bytes from below outEnd: the slack holds them.
+      std::memcpy(out, in, n);
+      in += n;
+      out += n;
+      continue;
     }
-    const std::size_t produced = out - outStart;
-    if (distance > produced)
-      return "match at output byte " + std::to_string(produced) + " reaches " +
-             std::to_string(distance - produced) + " bytes before the start";
-    if (length > std::size_t(outLimit - out))
-      return "match of " + std::to_string(length) + " bytes at output byte " +
-             std::to_string(produced) + " runs past the picture's " + std::to_string(outSize) +
-             " bytes";
-    const std::uint8_t* src = out - distance;
-    if (distance >= length) {
-      std::memcpy(out, src, length);
-    } else if (distance == 1) {
-      std::memset(out, *src, length);
-    } else {
-      // The copy feeds on its own output: a repeating pattern of `distance` bytes.
-      for (std::size_t k = 0; k < length; ++k) out[k] = src[k];
-    }
-    out += length;
+    if (std::size_t(inEnd - in) < operandBytes(u)) return exhausted();
+    std::size_t distance, length;
+    readMatch(u, in, distance, length);
+    if (!copyMatch(out, outStart, outLimit, distance, length)) return badMatch(distance, length);
   }
   return {};
 }
@@ -211,7 +308,39 @@ std::string runRunLengthStage(ByteSpan input, std::uint8_t* out, std::size_t out
 
 void runDeltaStage(std::uint8_t* data, std::size_t size) {
   std::uint8_t b = 0, g = 0, r = 0;
-  for (std::size_t p = 0; p + 3 <= size; p += 3) {
+  std::size_t p = 0;
+#if defined(__SSE2__)
+  // Five pixels (15 bytes) per step: a prefix sum over bytes three apart inside the
+  // register, plus the running sums carried from the step before. The carry chain is a
+  // single add, so the loop runs at the speed of its loads and stores.
+  if (size >= 31) {
+    const __m128i firstPixel = _mm_setr_epi8(-1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    __m128i carry = _mm_setzero_si128();
+    __m128i cur = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
+    for (; p + 31 <= size; p += 15) {
+      // Loaded before the store below overwrites its first byte.
+      const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + 15));
+      __m128i v = cur;
+      v = _mm_add_epi8(v, _mm_slli_si128(v, 3));
+      v = _mm_add_epi8(v, _mm_slli_si128(v, 6));
+      v = _mm_add_epi8(v, _mm_slli_si128(v, 12));
+      __m128i last = _mm_and_si128(_mm_srli_si128(v, 12), firstPixel);
+      last = _mm_or_si128(last, _mm_slli_si128(last, 3));
+      last = _mm_or_si128(last, _mm_slli_si128(last, 6));
+      last = _mm_or_si128(last, _mm_slli_si128(last, 12));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(data + p), _mm_add_epi8(v, carry));
+      carry = _mm_add_epi8(carry, last);
+      cur = next;
+    }
+    // Put back the byte that the last store ran over.
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(data + p), cur);
+    const auto sums = static_cast<std::uint32_t>(_mm_cvtsi128_si32(carry));
+    b = static_cast<std::uint8_t>(sums);
+    g = static_cast<std::uint8_t>(sums >> 8);
+    r = static_cast<std::uint8_t>(sums >> 16);
+  }
+#endif
+  for (; p + 3 <= size; p += 3) {
     b = static_cast<std::uint8_t>(b + data[p]);
     g = static_cast<std::uint8_t>(g + data[p + 1]);
     r = static_cast<std::uint8_t>(r + data[p + 2]);
