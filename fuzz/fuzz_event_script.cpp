@@ -5,8 +5,8 @@
 #include "platform/headless/event_script.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  auto r = torvan::parseEventScript(std::string_view(reinterpret_cast<const char*>(data), size),
-                                    "fuzz");
+  auto r =
+      torvan::parseEventScript(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz");
   (void)r;
   return 0;
 }

@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
   }
   for (const Command& c : kCommands)
     if (c.word == args[0]) return c.run(torvan::tool::Args(args).subspan(1));
-  std::fprintf(stderr, "torvan-tool: unknown command '%.*s'\n\n", int(args[0].size()), args[0].data());
+  std::fprintf(stderr, "torvan-tool: unknown command '%.*s'\n\n", int(args[0].size()),
+               args[0].data());
   usage(stderr);
   return 2;
 }
