@@ -64,7 +64,7 @@ Flow pageWait(Engine& e, std::int32_t kind, bool commit) {
   e.run.textSkip = false;
   // The page history also keeps the scene's picture and sprites once the scene layers
   // remember them.
-  if (commit) CommitPage(e);
+  if (commit) CommitPage(e, "");
   return Flow::Yield;
 }
 
