@@ -169,7 +169,7 @@ void CommitPage(Engine& engine, std::string_view picture) {
     if (n + len > slot.picture.size() - 1) break;
     n += len;
   }
-  std::memcpy(slot.picture.data(), picture.data(), n);
+  if (n > 0) std::memcpy(slot.picture.data(), picture.data(), n);
   slot.sys23 = engine.vars.sys[23];
   slot.textMode = engine.vars.sys[sys::kFullScreenText];
   slot.voices = h.voices;
