@@ -7,6 +7,7 @@
 #include "core/file_io.h"
 #include "core/log.h"
 #include "core/settings_store.h"
+#include "graphics/scene.h"
 #include "script/interpreter.h"
 
 namespace torvan {
@@ -174,7 +175,7 @@ void Engine::formDestroy() {
 
 void Engine::paint() {
   const Surface& shown = run.gameMode == kWindowHidden ? surfaces.scene : surfaces.screen;
-  host.present(shown, Rect{0, 0, Surfaces::kWidth, Surfaces::kHeight});
+  ShowSurface(*this, shown);
 }
 
 void Engine::enterFullScreen() {

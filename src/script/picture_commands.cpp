@@ -3,9 +3,12 @@
 // cutting, the remembered commands, the cut request of "gra ", skip gating) is here;
 // the drawing happens in the scene layers and effect players as they come.
 #include <algorithm>
+#include <array>
 
 #include "core/engine.h"
+#include "graphics/scene.h"
 #include "script/commands.h"
+#include "script/expression.h"
 #include "script/interpreter.h"
 
 namespace torvan {
@@ -20,7 +23,7 @@ bool effectsCut(const Engine& e) {
 
 void cmdGra(Engine& e, CommandCall& c) {
   e.script.lastWasGrb = false;
-  // The background is set from c.argument here once the scene layers exist.
+  SetBackground(e, c.argument, false);
   const std::int32_t request = e.run.cutRequest;
   e.run.cutRequest = 0;
   if (request == 0) return;
@@ -37,41 +40,50 @@ void cmdGra(Engine& e, CommandCall& c) {
   e.run.interpreterEnabled = 1;
 }
 
-void cmdGrb(Engine& e, CommandCall&) {
+void cmdGrb(Engine& e, CommandCall& c) {
   e.script.lastWasGrb = true;
-  // The background is set from the argument here once the scene layers exist.
+  SetBackground(e, c.argument, true);
 }
 
-void cmdClrb(Engine&, CommandCall&) {
-  // Clears the sprites named by the argument once the scene layers exist.
+void cmdClrb(Engine& e, CommandCall& c) {
+  ClearSprites(e, c.argument);
 }
 
 void cmdSpr(Engine& e, CommandCall& c) {
   setField(e.script.sprites, c.argument);
-  // The sprites are set and redrawn with their transition once the scene layers exist.
+  Redraw(e, SetSprites(e, c.argument));
 }
 
-void cmdPtset(Engine&, CommandCall&) {
-  // Places parts once the parts pictures exist.
+void cmdPtset(Engine& e, CommandCall& c) {
+  std::array<std::int32_t, 6> v{};
+  std::string_view rest = c.argument;
+  for (std::int32_t& n : v) {
+    const std::size_t comma = rest.find(',');
+    n = Evaluate(e, rest.substr(0, comma));
+    if (comma == std::string_view::npos) break;
+    rest = rest.substr(comma + 1);
+  }
+  PartsSet(e, v[0], v[1], v[2], v[3], v[4], v[5]);
 }
 
-void cmdPartsload(Engine&, CommandCall&) {
-  // Loads parts pictures (and sets SYS 15 by their number) once they exist.
+void cmdPartsload(Engine& e, CommandCall& c) {
+  PartsLoad(e, c.argument);
 }
 
-void cmdDirect(Engine&, CommandCall&) {
-  // Direct drawing once the scene layers exist.
+void cmdDirect(Engine& e, CommandCall& c) {
+  DirectDraw(e, c.argument);
 }
 
 void cmdFix(Engine& e, CommandCall&) {
-  e.surfaces.scene = e.surfaces.screen;
+  // What the window shows, direct drawing included, becomes the scene.
+  e.surfaces.scene = e.surfaces.window;
   e.vars.sys[23] = 0;
   e.surfaces.screen = e.surfaces.scene;
 }
 
 void cmdUpdate(Engine& e, CommandCall&) {
-  // The scene is composed again here once the scene layers exist.
-  e.paint();
+  ComposeScreen(e);
+  ShowSurface(e, e.surfaces.screen);
 }
 
 void cmdObj(Engine&, CommandCall&) {

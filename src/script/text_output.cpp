@@ -10,6 +10,7 @@
 
 #include "core/engine.h"
 #include "core/main_loop.h"
+#include "graphics/scene.h"
 #include "script/commands.h"
 #include "script/expression.h"
 #include "script/interpreter.h"
@@ -58,8 +59,9 @@ bool inlineTag(Engine& e, std::string_view rest) {
   };
   const bool skipping = e.run.skipState != 0;
   if (startsWithNoCase(body, "gra")) {
-    // Sets the background like "gra " but leaves the last-command-was-grb flag and
-    // the cut request alone; the scene layers carry it out once they exist.
+    // Like "gra ", but the last-command-was-grb flag and the cut request stay as
+    // they are.
+    SetBackground(e, argAfter("gra"), false);
   } else if (startsWithNoCase(body, "1")) {
     e.page.wideSpacing = false;
   } else if (startsWithNoCase(body, "2")) {
@@ -77,7 +79,8 @@ bool inlineTag(Engine& e, std::string_view rest) {
     NotePageVoice(e, name);
     e.sound.lastVoice = std::string(name.substr(0, std::min<std::size_t>(name.size(), 29)));
   } else if (startsWithNoCase(body, "clrb")) {
-    // Clears the sprites and redraws with a plain cut once the scene layers exist.
+    // The tag carries no transition of its own, so without a number this is a cut.
+    ClearSprites(e, argAfter("clrb"));
   } else if (startsWithNoCase(body, "delay")) {
     e.run.charDelay = parseNumber(argAfter("delay"));
   } else if (startsWithNoCase(body, "?")) {
