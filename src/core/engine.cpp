@@ -9,6 +9,7 @@
 #include "core/settings_store.h"
 #include "graphics/scene.h"
 #include "script/interpreter.h"
+#include "sound/sound_system.h"
 
 namespace torvan {
 
@@ -62,8 +63,8 @@ void Engine::initialise() {
         static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count()));
   vars.sys.fill(0);
 
-  // Without a wave output device "wait_v_end" does not wait; the sound system tells.
-  sound.waveOutput = false;
+  // Without a wave output device "wait_v_end" does not wait.
+  sound.waveOutput = options.audio && options.audio->outputExists();
 
   if (!fileExists(gamePath("qz_data.tvn"))) {
     showMessage("Error!", "ゲームデータを読み込めません。", MessageIcon::Stop);
@@ -136,7 +137,7 @@ void Engine::firstStoryStep() {
   script.depth = 0;
   script.setCurrentName("main");
   LoadScenario(*this, "main", ScenarioTarget::Story);
-  // The sound system starts here once it exists.
+  InitSound(*this);
 }
 
 void Engine::applyToolStrip() {
@@ -171,6 +172,7 @@ bool Engine::formCloseQuery() {
 
 void Engine::formDestroy() {
   leaveFullScreen();
+  mixer.shutdown();
 }
 
 void Engine::paint() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@
 #include "save/global_data.h"
 #include "script/script_state.h"
 #include "script/variables.h"
+#include "sound/mixer.h"
+#include "sound/sound_output.h"
 #include "sound/sound_state.h"
 #include "text/page_history.h"
 #include "text/text_log.h"
@@ -29,6 +32,8 @@ struct EngineOptions {
   std::string saveDir;                // "kaiso.dat", "save0.dat", "save/saveNN.dat"
   std::string settingsFile;           // the ini file of the settings store
   std::optional<std::uint32_t> seed;  // fixed seed for the random generator
+  // The sound device; null runs without any (the headless host only records sounds).
+  std::shared_ptr<AudioDevice> audio;
 };
 
 // The title of the game window and the application.
@@ -105,6 +110,7 @@ class Engine {
   TextLog log;
   PageHistory history;
   SoundState sound;
+  Mixer mixer;
   Random rng;
   std::vector<MessageRecord> messages;  // message boxes since the last state dump
 

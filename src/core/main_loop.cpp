@@ -4,6 +4,7 @@
 
 #include "core/engine.h"
 #include "script/interpreter.h"
+#include "sound/sound_system.h"
 #include "text/page_text.h"
 
 namespace torvan {
@@ -11,12 +12,6 @@ namespace torvan {
 namespace {
 
 constexpr int kPassFloorMs = 30;
-
-// No sound channel plays yet, so the voice is always silent; the sound channels answer
-// this once they exist.
-bool voicePlaying(const Engine&) {
-  return false;
-}
 
 bool windowOrFullScreenText(const Engine& e) {
   return e.page.windowShown || e.vars.sys[sys::kFullScreenText] != 0;
@@ -88,11 +83,11 @@ std::int64_t Engine::idlePass() {
 
 void Engine::timerTick() {
   ++run.tick;
-  // The music fade step and the stream refill run here once the sound channels exist.
+  RefillBgmStream(*this);
   if (run.gameMode == kRecollection || run.gameMode == 10) return;
   if (run.backlogOpen || run.busy || run.gameMode != kStory) return;
   if (run.choiceState && run.promptCode == 0) return;
-  const bool voice = voicePlaying(*this);
+  const bool voice = IsVoicePlaying(*this);
   if (!voice) run.voiceWait = false;
   if (run.waitTicks > 0) {
     --run.waitTicks;

@@ -1,6 +1,6 @@
-// Music, voices and effect sounds as the script asks for them. The requests and what
-// the engine remembers of them (SYS 3 and 5, the last voice, the looping effect) are
-// kept here; the sound channels play them once they exist.
+// Music, voices and effect sounds as the script asks for them: the script's own rules
+// (voice variants, scene sound categories and levels) are applied here, the playing is
+// the sound system's.
 #include <algorithm>
 #include <string>
 
@@ -8,6 +8,7 @@
 #include "core/engine.h"
 #include "script/commands.h"
 #include "script/interpreter.h"
+#include "sound/sound_system.h"
 #include "text/page_text.h"
 
 namespace torvan {
@@ -41,16 +42,7 @@ int sceneCategory(std::string_view upper) {
 }  // namespace
 
 void cmdMusic(Engine& e, CommandCall& c) {
-  auto& sys = e.vars.sys;
-  const std::int32_t n = parseNumber(c.argument);
-  const std::int32_t requested = n < 0 ? 0 : n;
-  sys[3] = requested;
-  e.sound.musicRequested = requested;
-  if (requested == sys[sys::kMusicPlaying]) return;
-  // Playing, fading out by -n per step, or stopping happens in the sound channels once
-  // they exist; with music switched off a playing piece is stopped.
-  sys[sys::kMusicPlaying] = e.settings.bgmEnabled ? requested : 0;
-  e.sound.musicPlaying = sys[sys::kMusicPlaying];
+  SetMusic(e, parseNumber(c.argument));
 }
 
 void cmdVoice(Engine& e, CommandCall& c) {
@@ -59,8 +51,8 @@ void cmdVoice(Engine& e, CommandCall& c) {
     std::string variant = upperAscii(name) + "X";
     if (anySoundArchiveHas(e, variant)) name = soundName(name + "X");
   }
-  // The voice plays through the sound channels (not while skipping) once they exist.
   NotePageVoice(e, name);
+  PlaySoundCue(e, name);
   e.sound.lastVoice = name;
   LogVoice(e, name);
 }
@@ -70,25 +62,27 @@ void cmdSe(Engine& e, CommandCall& c) {
   if (int cat = sceneCategory(name);
       cat >= 0 && !e.settings.seCategory[static_cast<std::size_t>(cat)])
     return;
-  // The effect plays once through the sound channels once they exist.
+  // Effects play also while skipping.
+  PlaySound(e, name);
 }
 
 void cmdSeloop(Engine& e, CommandCall& c) {
   std::string name = upperAscii(soundName(c.argument));
   const int cat = sceneCategory(name);
   if (cat >= 0 && !e.settings.seCategory[static_cast<std::size_t>(cat)]) return;
-  // Level variants: "SEH4", a level digit at position 9 and a variant character at
-  // position 11 (1-based): the level of the category before it picks the variant.
-  if (cat == 4 && name.size() >= 11 && name[8] >= '0' && name[8] <= '9') {
-    const int level = e.settings.seLevel[static_cast<std::size_t>(cat - 1)];
+  // Level variants: "SEH4", a level digit d at position 9 and a variant character at
+  // position 11 (1-based): "SE_LVL" d - 1 is added to the variant character.
+  if (cat == 4 && name.size() >= 11 && name[8] >= '1' && name[8] <= '5') {
+    const int level = e.settings.seLevel[static_cast<std::size_t>(name[8] - '1')];
     name[10] = static_cast<char>(name[10] + level);
   }
-  e.sound.loopSe = name;
-  // The loop plays through the sound channels once they exist.
+  // Which archive holds the name decides whether it loops; a hit in the looping
+  // effects' archive becomes the looping effect.
+  PlaySound(e, name);
 }
 
 void cmdSeoff(Engine& e, CommandCall&) {
-  e.sound.loopSe.clear();
+  StopLoopSe(e);
 }
 
 }  // namespace torvan

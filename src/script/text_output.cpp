@@ -14,6 +14,7 @@
 #include "script/commands.h"
 #include "script/expression.h"
 #include "script/interpreter.h"
+#include "sound/sound_system.h"
 #include "text/page_text.h"
 
 namespace torvan {
@@ -73,9 +74,8 @@ bool inlineTag(Engine& e, std::string_view rest) {
     if (!skipping) e.run.waitTicks = std::max(0, parseNumber(argAfter("wait")));
     return true;
   } else if (startsWithNoCase(body, "voice ")) {
-    // The voice plays through the sound channels (never while skipping) once they
-    // exist.
     std::string_view name = body.substr(6);
+    PlaySoundCue(e, name);
     NotePageVoice(e, name);
     e.sound.lastVoice = std::string(name.substr(0, std::min<std::size_t>(name.size(), 29)));
   } else if (startsWithNoCase(body, "clrb")) {

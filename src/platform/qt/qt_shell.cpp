@@ -5,6 +5,7 @@
 #include <QLockFile>
 
 #include "platform/qt/game_session.h"
+#include "sound/openal_output.h"
 
 namespace torvan {
 
@@ -27,7 +28,10 @@ int runQtShell(int argc, char** argv, const EngineOptions& options) {
   // (or after it) must not end the event loop by closing.
   QApplication::setQuitOnLastWindowClosed(false);
 
-  GameSession session(options);
+  // Only the desktop game opens a sound device; tests and the headless host never do.
+  EngineOptions withSound = options;
+  withSound.audio = std::make_shared<OpenAlDevice>();
+  GameSession session(withSound);
   QObject::connect(&session.window(), &MainWindow::finished, &app, &QCoreApplication::quit,
                    Qt::QueuedConnection);
   session.start();
