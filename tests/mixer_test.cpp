@@ -10,7 +10,13 @@
 #include <numbers>
 #include <vector>
 
+#include "archive/archive_writer.h"
+#include "core/engine.h"
+#include "headless_support.h"
+#include "platform/headless/headless_host.h"
+#include "sound/ogg_encoder.h"
 #include "sound/openal_output.h"
+#include "sound/sound_system.h"
 #include "sound/wady_encoder.h"
 
 namespace torvan {
@@ -329,6 +335,144 @@ TEST_F(MixerTest, AStreamLargerThanTheBuffersIsRefused) {
   EXPECT_EQ(mixer.startStream(std::make_unique<MemoryStreamSource>(*entry), 0,
                               static_cast<std::int64_t>(entry->size())),
             1);
+}
+
+// The engine's sound operations over real archives, decoded and played through a
+// loopback device that the test renders by hand.
+class LoopbackDevice final : public AudioDevice {
+ public:
+  bool outputExists() override { return true; }
+  std::unique_ptr<SoundOutput> open() override {
+    auto out = OpenAlOutput::openLoopback(kRate);
+    last = out.get();
+    return out;
+  }
+  OpenAlOutput* last = nullptr;
+};
+
+class SoundSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!OpenAlOutput::openLoopback(kRate)) GTEST_SKIP() << "OpenAL Soft loopback unavailable";
+    game.addScripts({{"main", "=\n"}});
+    game.setSettings("[KANOVELLA]\nVol1=0\nVol2=0\nVol3=0\n");
+    Result<Bytes> voice = encodeOggVorbis(wobble(1, 0.3));
+    Result<Bytes> effect = encodeWadyRuns(constant(1, 0.2, 4000));
+    Result<Bytes> loop = encodeWadyRuns(constant(2, 0.1, 4000));
+    WadyDeltaOptions o;
+    o.loopStartFrame = kRate / 2;
+    Result<Bytes> music = encodeWadyDeltas(wobble(2, 2.0), o);
+    ASSERT_TRUE(voice.ok() && effect.ok() && loop.ok() && music.ok());
+    musicEntry = *music;
+    write("qz_ogg1.tvn", {{"V001", *voice}});
+    write("qz_se0.tvn", {{"SSE01", *effect}});
+    write("qz_se2.tvn", {{"LOOP1", *loop}});
+    write("qz_bgm.tvn", {{"M03", *music}, {"M04", Bytes(64, 'x')}});
+    HeadlessOptions ho;
+    host = std::make_unique<HeadlessHost>(std::move(ho));
+    EngineOptions opts = game.options();
+    opts.audio = device;
+    engine = std::make_unique<Engine>(*host, opts);
+    engine->formCreate();
+    InitSound(*engine);
+    ASSERT_TRUE(engine->mixer.ready());
+  }
+
+  void write(const std::string& file, std::vector<ArchiveSource> entries) {
+    ASSERT_TRUE(writeArchive(game.gameDir() + "/" + file, entries, ArchiveLayout::General).ok());
+  }
+
+  std::vector<float> render(int frames) {
+    std::vector<float> buf(static_cast<std::size_t>(frames) * 2);
+    device->last->render(buf);
+    for (float& f : buf) f *= 32768.f;
+    return buf;
+  }
+
+  test::Game game;
+  std::shared_ptr<LoopbackDevice> device = std::make_shared<LoopbackDevice>();
+  std::unique_ptr<HeadlessHost> host;
+  std::unique_ptr<Engine> engine;
+  Bytes musicEntry;
+};
+
+TEST_F(SoundSystemTest, VoicesPlayOnceAndNotWhileSkipping) {
+  Engine& e = *engine;
+  EXPECT_TRUE(e.sound.waveOutput);
+  EXPECT_EQ(PlaySound(e, "v001"), 0);
+  EXPECT_TRUE(IsVoicePlaying(e));
+  render(kRate / 10);
+  EXPECT_TRUE(IsVoicePlaying(e));
+  render(kRate / 2);
+  EXPECT_FALSE(IsVoicePlaying(e));
+  e.run.skipState = 1;
+  PlaySoundCue(e, "V001");
+  EXPECT_FALSE(IsVoicePlaying(e));
+  e.run.skipState = 0;
+  PlaySoundCue(e, "V001");
+  EXPECT_TRUE(IsVoicePlaying(e));
+  StopVoice(e);
+  EXPECT_FALSE(IsVoicePlaying(e));
+  EXPECT_EQ(PlaySound(e, "NOSUCH"), 1);
+}
+
+TEST_F(SoundSystemTest, EffectsDecodeFromTheirArchivesAndTheLoopRunsUntilStopped) {
+  Engine& e = *engine;
+  ASSERT_EQ(PlaySound(e, "SSE01"), 0);
+  ASSERT_EQ(PlaySound(e, "LOOP1"), 0);
+  EXPECT_EQ(e.sound.loopSe, "LOOP1");
+  std::vector<float> both = render(kRate / 20);
+  EXPECT_NEAR(both[200], 8000.f, 300.f);  // the two effects, mixed
+  render(kRate);
+  EXPECT_FALSE(e.mixer.playing(kSlotSe));
+  EXPECT_TRUE(e.mixer.playing(kSlotSeLoop));
+  EXPECT_NEAR(render(kRate / 20)[200], 4000.f, 200.f);
+  StopLoopSe(e);
+  EXPECT_FALSE(e.mixer.playing(kSlotSeLoop));
+  EXPECT_TRUE(e.sound.loopSe.empty());
+}
+
+// "music " -30 at "Vol3" 0: the timer fades it 0.3 dB per tick and the 101st tick stops
+// it; the music was streamed from the archive file all along.
+TEST_F(SoundSystemTest, MusicStreamsFromTheArchiveAndAFadeStopsOnThe101stTick) {
+  Engine& e = *engine;
+  SetMusic(e, 3);
+  ASSERT_TRUE(e.mixer.streaming());
+  const int ticks = 3000 / 55;
+  const Samples want = expectedStream(musicEntry, static_cast<std::size_t>(ticks) * kTickFrames);
+  for (int k = 0; k < ticks; ++k) {
+    std::vector<float> got = render(kTickFrames);
+    for (int i = 0; i < kTickFrames; ++i)
+      ASSERT_NEAR(got[2 * i], want[(static_cast<std::size_t>(k) * kTickFrames + i) * 2], 1.5f)
+          << "tick " << k << " frame " << i;
+    e.timerTick();
+  }
+  SetMusic(e, -30);
+  EXPECT_EQ(e.vars.sys[5], 0);
+  for (int k = 1; k <= 100; ++k) {
+    render(kTickFrames);
+    e.timerTick();
+    ASSERT_TRUE(e.mixer.streaming()) << "tick " << k;
+  }
+  render(kTickFrames);
+  e.timerTick();
+  EXPECT_FALSE(e.mixer.streaming());
+}
+
+TEST_F(SoundSystemTest, MusicThatIsNotWadyStopsTheOldAndPlaysNothing) {
+  Engine& e = *engine;
+  SetMusic(e, 3);
+  ASSERT_TRUE(e.mixer.streaming());
+  testing::internal::CaptureStderr();
+  SetMusic(e, 4);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(e.mixer.streaming());
+  EXPECT_EQ(e.vars.sys[5], 4);
+  EXPECT_NE(err.find("M04"), std::string::npos);
+  e.settings.bgmEnabled = 0;
+  SetMusic(e, 3);
+  EXPECT_FALSE(e.mixer.streaming());
+  EXPECT_EQ(e.vars.sys[5], 0);
 }
 
 }  // namespace
