@@ -137,6 +137,8 @@ TEST(VoiceCommand, VariantsVoiceFirstAndSkipping) {
       // A voice and an effect of the same name: voices first unless they are off.
       {"*voice SAME\n", "", "until-idle\n", {{0, "SAME"}}, "SAME"},
       {"*voice SAME\n", "CV1=0\n", "until-idle\n", {{1, "SAME"}}, "SAME"},
+      // "V" replays the last voice.
+      {"*voice V001\n\\\n", "", "until-idle\nkey v\n", {{0, "V001"}, {0, "V001"}}, "V001"},
       // Skipping plays no voice, but still remembers it; effects play on.
       {"*voice V001\n*se SSE01\n", "", "key ctrl down\nuntil-idle\n", {{1, "SSE01"}}, "V001"},
   };

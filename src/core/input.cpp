@@ -4,6 +4,7 @@
 #include "core/engine.h"
 #include "core/main_loop.h"
 #include "script/choices.h"
+#include "sound/sound_system.h"
 
 namespace torvan {
 
@@ -16,11 +17,17 @@ void Engine::mouseMove(Point p) {
 void Engine::mouseDown(Point p, MouseButton button) {
   cursor_ = p;
   if (run.cutAllowed) {
+    if (!settings.cvThrough) StopVoice(*this);
     run.cutRequest = 1;
     return;
   }
   if (button == MouseButton::Left) run.popupOpen = false;
   if (run.busy) return;
+  // A click cuts the voice, except on the page wait that keeps it and on a quick second
+  // click.
+  if (button == MouseButton::Left && run.waitMode != kPageWaitKeepVoice && run.clickDebounce < 3 &&
+      !settings.cvThrough)
+    StopVoice(*this);
   if (run.gameMode != kStory) return;
 
   if (settings.perCharacter() && run.waitMode == 0 && run.choiceState == 0) run.textSkip = true;
@@ -151,6 +158,9 @@ void Engine::keyPress(char ch) {
     case 'X':
       if (!limited) rightClickAction();
       break;
+    case 'V':
+      PlaySoundCue(*this, sound.lastVoice);
+      break;
     default:
       break;
   }
@@ -184,6 +194,7 @@ void Engine::rightClickAction() {
 }
 
 void Engine::startSkipping() {
+  StopVoice(*this);
   vars.sys[sys::kSkipButton] = 1;
   run.skipState = 1;
 }

@@ -17,6 +17,7 @@
 #include "script/commands.h"
 #include "script/expression.h"
 #include "script/interpreter.h"
+#include "sound/sound_system.h"
 #include "text/page_text.h"
 
 namespace torvan {
@@ -202,7 +203,7 @@ void cmdSelect(Engine& e, CommandCall&) {
   s.nextLine = true;
   ChoiceList& list = s.choices;
   list.clear();
-  // The choice sound "SSE02" plays here once the sound channels exist.
+  PlaySoundCue(e, "SSE02");
   e.run.busy = 1;
   const bool fullScreen = e.vars.sys[sys::kFullScreenText] != 0;
   e.run.choiceState = fullScreen ? kChoiceFullScreen : kChoiceWindow;
@@ -317,7 +318,7 @@ void TakeChoice(Engine& e, int index) {
   ScriptState& s = e.script;
   ChoiceList& list = s.choices;
   if (index < 1 || index > list.count) return;
-  // The choice sound "SSE01" plays here once the sound channels exist.
+  PlaySoundCue(e, "SSE01");
   recordChoice(e, index);
   auto& sys = e.vars.sys;
   switch (e.run.choiceState) {
