@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "archive/load_picture.h"
 #include "core/engine.h"
@@ -286,6 +287,11 @@ void ApplyTone(Engine& e) {
   switch (sys[11]) {
     case 1: {
       const std::int32_t level = sys[13];
+      if (level >= 0 && level <= 16) {
+        // (b * level) >> 4 is (b * level * 16) >> 8, the darken blend, and stays in range.
+        Darken(s, s, level * 16);
+        break;
+      }
       for (int y = 0; y < s.height; ++y) {
         std::uint8_t* p = s.row(y);
         for (int i = 0; i < s.width * 3; ++i)
@@ -309,16 +315,26 @@ void ApplyTone(Engine& e) {
         }
       }
       break;
-    case 4:
-      // Turned by 180 degrees: swap rows from both ends, reversing pixel order.
-      for (int y = 0; y < (s.height + 1) / 2; ++y) {
-        std::uint8_t* top = s.row(y);
-        std::uint8_t* bottom = s.row(s.height - 1 - y);
-        const int count = (y == s.height - 1 - y) ? s.width / 2 : s.width;
-        for (int x = 0; x < count; ++x)
-          for (int c = 0; c < 3; ++c) std::swap(top[x * 3 + c], bottom[(s.width - 1 - x) * 3 + c]);
+    case 4: {
+      // Turned by 180 degrees: row y and row h - 1 - y change places, each reversed.
+      std::vector<std::uint8_t> top(static_cast<std::size_t>(s.width) * 3);
+      std::vector<std::uint8_t> bottom(top.size());
+      auto reversed = [&](const std::uint8_t* from, std::uint8_t* to) {
+        for (int x = 0; x < s.width; ++x) std::memcpy(to + (s.width - 1 - x) * 3, from + x * 3, 3);
+      };
+      for (int y = 0; y < s.height / 2; ++y) {
+        reversed(s.row(y), top.data());
+        reversed(s.row(s.height - 1 - y), bottom.data());
+        std::memcpy(s.row(y), bottom.data(), bottom.size());
+        std::memcpy(s.row(s.height - 1 - y), top.data(), top.size());
+      }
+      if (s.height % 2 == 1) {
+        std::uint8_t* middle = s.row(s.height / 2);
+        reversed(middle, top.data());
+        std::memcpy(middle, top.data(), top.size());
       }
       break;
+    }
     default:
       break;
   }
