@@ -427,6 +427,10 @@ TEST_F(SoundSystemTest, EffectsDecodeFromTheirArchivesAndTheLoopRunsUntilStopped
   EXPECT_FALSE(e.mixer.playing(kSlotSe));
   EXPECT_TRUE(e.mixer.playing(kSlotSeLoop));
   EXPECT_NEAR(render(kRate / 20)[200], 4000.f, 200.f);
+  // The overall volume lies on top of every slot's own.
+  SetMasterVolume(e, -2000);
+  EXPECT_NEAR(render(kRate).back(), 400.f, 20.f);
+  SetMasterVolume(e, 0);
   StopLoopSe(e);
   EXPECT_FALSE(e.mixer.playing(kSlotSeLoop));
   EXPECT_TRUE(e.sound.loopSe.empty());

@@ -4,6 +4,7 @@
 #include <AL/alc.h>
 #include <AL/alext.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -14,6 +15,12 @@ namespace {
 // OpenAL Soft's fallback when no real backend works; it plays into nothing, so it does
 // not count as a wave output device.
 constexpr std::string_view kNullDeviceName = "No Output";
+
+// A missing device is not worth a word: the game just runs silent. The library's own
+// error lines stay off unless the user asked for them.
+void quietLibrary() {
+  setenv("ALSOFT_LOGLEVEL", "0", 0);
+}
 
 ALsizei byteCount(std::size_t samples) {
   return static_cast<ALsizei>(samples * sizeof(std::int16_t));
@@ -272,6 +279,7 @@ void OpenAlOutput::refillStreamQuarter(std::span<const std::int16_t> samples) {
 }
 
 bool OpenAlDevice::outputExists() {
+  quietLibrary();
   ALCdevice* device = alcOpenDevice(nullptr);
   if (!device) return false;
   const ALCchar* name = alcGetString(device, ALC_DEVICE_SPECIFIER);
@@ -281,6 +289,7 @@ bool OpenAlDevice::outputExists() {
 }
 
 std::unique_ptr<SoundOutput> OpenAlDevice::open() {
+  quietLibrary();
   return OpenAlOutput::openDefault();
 }
 

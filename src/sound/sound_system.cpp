@@ -31,8 +31,8 @@ MixerVolumes mixerVolumes(const Settings& s, int master) {
 
 void InitSound(Engine& e) {
   if (e.mixer.ready() || !e.options.audio) return;
-  // The master volume starts at the device's own level, full.
-  e.mixer.init(e.options.audio->open(), mixerVolumes(e.settings, 0));
+  // The master volume starts at the device's own level, full, unless it was set first.
+  e.mixer.init(e.options.audio->open(), mixerVolumes(e.settings, e.mixer.volumes().master));
 }
 
 int PlaySound(Engine& e, std::string_view requested) {
@@ -144,6 +144,10 @@ void RefillBgmStream(Engine& e) {
 
 void ApplyVolumes(Engine& e) {
   e.mixer.applyVolumes(mixerVolumes(e.settings, e.mixer.volumes().master));
+}
+
+void SetMasterVolume(Engine& e, int hundredthsDb) {
+  e.mixer.applyVolumes(mixerVolumes(e.settings, hundredthsDb));
 }
 
 void SetMusic(Engine& e, std::int64_t n) {

@@ -42,6 +42,9 @@ void FadeOutBgm(Engine& e, std::int64_t step);
 // The timer tick's sound work: master volume, fade step, stream refill.
 void RefillBgmStream(Engine& e);
 void ApplyVolumes(Engine& e);
+// The overall volume of the configuration dialog; it lasts for the run and is never
+// stored.
+void SetMasterVolume(Engine& e, int hundredthsDb);
 // A music request: n > 0 plays music n, 0 stops, n < 0 fades out by -n per tick. Keeps
 // SYS 3 (requested) and SYS 5 (playing).
 void SetMusic(Engine& e, std::int64_t n);
