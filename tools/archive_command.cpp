@@ -5,10 +5,10 @@
 
 #include "archive/archive_index.h"
 #include "archive/archive_writer.h"
-#include "archive_tool_support.h"
 #include "commands.h"
 #include "core/file_io.h"
 #include "core/sjis.h"
+#include "tool_support.h"
 
 namespace torvan::tool {
 
@@ -202,20 +202,8 @@ int pack(Args rest) {
 }  // namespace
 
 int archiveCommand(Args args) {
-  if (args.empty()) {
-    std::fputs(kUsage, stderr);
-    return kExitUsage;
-  }
-  std::string_view sub = args[0];
-  if (sub == "--help" || sub == "-h" || sub == "help") {
-    std::fputs(kUsage, stdout);
-    return kExitOk;
-  }
-  Args rest = args.subspan(1);
-  if (sub == "list") return list(rest);
-  if (sub == "extract") return extract(rest);
-  if (sub == "pack") return pack(rest);
-  return usageError(kCommand, "unknown subcommand '" + std::string(sub) + "'");
+  return runSubcommand(args, kCommand, kUsage,
+                       {{"list", list}, {"extract", extract}, {"pack", pack}});
 }
 
 }  // namespace torvan::tool

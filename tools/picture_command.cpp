@@ -7,9 +7,9 @@
 #include "archive/packed_picture.h"
 #include "archive/packed_picture_encoder.h"
 #include "archive/png_io.h"
-#include "archive_tool_support.h"
 #include "commands.h"
 #include "core/file_io.h"
+#include "tool_support.h"
 
 namespace torvan::tool {
 
@@ -118,18 +118,7 @@ int decode(Args args) {
 }  // namespace
 
 int pictureCommand(Args args) {
-  if (args.empty()) {
-    std::fputs(kUsage, stderr);
-    return kExitUsage;
-  }
-  const std::string_view sub = args[0];
-  if (sub == "--help" || sub == "-h" || sub == "help") {
-    std::fputs(kUsage, stdout);
-    return kExitOk;
-  }
-  if (sub == "encode") return encode(args.subspan(1));
-  if (sub == "decode") return decode(args.subspan(1));
-  return usageError(kCommand, "unknown subcommand '" + std::string(sub) + "'");
+  return runSubcommand(args, kCommand, kUsage, {{"encode", encode}, {"decode", decode}});
 }
 
 }  // namespace torvan::tool

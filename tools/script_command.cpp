@@ -8,10 +8,10 @@
 
 #include "archive/archive_index.h"
 #include "archive/archive_writer.h"
-#include "archive_tool_support.h"
 #include "commands.h"
 #include "core/file_io.h"
 #include "core/sjis.h"
+#include "tool_support.h"
 
 namespace torvan::tool {
 
@@ -248,19 +248,7 @@ int decompile(Args rest) {
 }  // namespace
 
 int scriptCommand(Args args) {
-  if (args.empty()) {
-    std::fputs(kUsage, stderr);
-    return kExitUsage;
-  }
-  std::string_view sub = args[0];
-  if (sub == "--help" || sub == "-h" || sub == "help") {
-    std::fputs(kUsage, stdout);
-    return kExitOk;
-  }
-  Args rest = args.subspan(1);
-  if (sub == "compile") return compile(rest);
-  if (sub == "decompile") return decompile(rest);
-  return usageError(kCommand, "unknown subcommand '" + std::string(sub) + "'");
+  return runSubcommand(args, kCommand, kUsage, {{"compile", compile}, {"decompile", decompile}});
 }
 
 }  // namespace torvan::tool

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "archive_tool_support.h"
 #include "commands.h"
 #include "core/file_io.h"
 #include "sound/ogg.h"
 #include "sound/ogg_encoder.h"
 #include "sound/wady.h"
 #include "sound/wady_encoder.h"
+#include "tool_support.h"
 
 namespace torvan::tool {
 
@@ -253,19 +253,8 @@ int decode(Args rest) {
 }  // namespace
 
 int soundCommand(Args args) {
-  if (args.empty()) {
-    std::fputs(kUsage, stderr);
-    return kExitUsage;
-  }
-  const std::string_view sub = args[0];
-  if (sub == "--help" || sub == "-h" || sub == "help") {
-    std::fputs(kUsage, stdout);
-    return kExitOk;
-  }
-  if (sub == "encode") return encode(args.subspan(1));
-  if (sub == "encode-voice") return encodeVoice(args.subspan(1));
-  if (sub == "decode") return decode(args.subspan(1));
-  return usageError(kCommand, "unknown subcommand '" + std::string(sub) + "'");
+  return runSubcommand(args, kCommand, kUsage,
+                       {{"encode", encode}, {"encode-voice", encodeVoice}, {"decode", decode}});
 }
 
 }  // namespace torvan::tool

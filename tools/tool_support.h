@@ -1,4 +1,4 @@
-// Argument parsing and file naming shared by the "archive" and "script" commands.
+// Argument parsing, subcommand dispatch and file naming shared by the tool's commands.
 #pragma once
 
 #include <cstdio>
@@ -82,6 +82,28 @@ inline int usageError(std::string_view command, const std::string& message) {
                int(command.size()), command.data(), message.c_str(), int(command.size()),
                command.data());
   return kExitUsage;
+}
+
+struct Subcommand {
+  std::string_view word;
+  int (*run)(Args);
+};
+
+// Runs the subcommand named by the first argument; "--help" prints the usage.
+inline int runSubcommand(Args args, std::string_view command, const char* usage,
+                         std::initializer_list<Subcommand> table) {
+  if (args.empty()) {
+    std::fputs(usage, stderr);
+    return kExitUsage;
+  }
+  const std::string_view sub = args[0];
+  if (sub == "--help" || sub == "-h" || sub == "help") {
+    std::fputs(usage, stdout);
+    return kExitOk;
+  }
+  for (const Subcommand& s : table)
+    if (s.word == sub) return s.run(args.subspan(1));
+  return usageError(command, "unknown subcommand '" + std::string(sub) + "'");
 }
 
 // The folder-free part of a path.
