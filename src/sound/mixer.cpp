@@ -114,7 +114,9 @@ int Mixer::startStream(std::unique_ptr<StreamSource> source, std::int64_t offset
   if (!source) return 1;
 
   std::array<std::uint8_t, kWadyHeaderSize> head{};
-  if (source->read(offset, head) != head.size()) return 1;
+  if (offset < 0 || offset + static_cast<std::int64_t>(head.size()) > limit ||
+      source->read(offset, head) != head.size())
+    return 1;
   Result<WadyHeader> parsed = parseWadyHeader(head);
   if (!parsed) return 1;
   const WadyHeader& h = *parsed;
