@@ -416,6 +416,21 @@ TEST_F(SoundSystemTest, VoicesPlayOnceAndNotWhileSkipping) {
   EXPECT_EQ(PlaySound(e, "NOSUCH"), 1);
 }
 
+// "wait_v_end" holds the story until the timer finds the voice slot silent.
+TEST_F(SoundSystemTest, TheVoiceWaitEndsAtTheFirstTickAfterTheVoice) {
+  Engine& e = *engine;
+  ASSERT_EQ(PlaySound(e, "V001"), 0);
+  e.run.voiceWait = true;
+  int ticks = 0;
+  while (e.run.voiceWait && ticks < 100) {
+    render(kTickFrames);
+    e.timerTick();
+    ++ticks;
+  }
+  // 0.3 s of voice is six ticks of 55 ms.
+  EXPECT_EQ(ticks, 6);
+}
+
 TEST_F(SoundSystemTest, EffectsDecodeFromTheirArchivesAndTheLoopRunsUntilStopped) {
   Engine& e = *engine;
   ASSERT_EQ(PlaySound(e, "SSE01"), 0);
