@@ -86,6 +86,7 @@ void Engine::initialise() {
   archives.scratch.clear();
   archives.openScriptArchives(absoluteFolder(options.gameDir));
   archives.openArchives(absoluteFolder(options.gameDir), settings.cdDir);
+  LoadSystemPictures(*this);
 
   script.allocate();
   ResetPageState(*this);

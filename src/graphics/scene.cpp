@@ -11,6 +11,7 @@
 #include "graphics/blend.h"
 #include "graphics/sprite_draw.h"
 #include "graphics/transition.h"
+#include "text/message_window.h"
 
 namespace torvan {
 
@@ -93,6 +94,13 @@ void copyInto(Surface& dst, const Surface& src, int x, int y) {
     std::memcpy(dst.row(y + r) + x * 3, src.row(sy + r) + sx * 3, std::size_t(w) * 3);
 }
 
+// Fills dst from src starting at (sx, sy), as much as both hold.
+void copyRectFrom(Surface& dst, const Surface& src, int sx, int sy) {
+  const int w = std::min(dst.width, src.width - sx), h = std::min(dst.height, src.height - sy);
+  if (w <= 0 || h <= 0) return;
+  for (int r = 0; r < h; ++r) std::memcpy(dst.row(r), src.row(sy + r) + sx * 3, std::size_t(w) * 3);
+}
+
 void present(Engine& e) {
   const Surface& w = e.surfaces.window;
   e.host.present(w, Rect{0, 0, w.width, w.height});
@@ -103,6 +111,17 @@ void present(Engine& e) {
 void ShowSurface(Engine& e, const Surface& s) {
   if (&s != &e.surfaces.window) e.surfaces.window = s;
   present(e);
+}
+
+void LoadSystemPictures(Engine& e) {
+  SystemPictures& p = e.surfaces.system;
+  const std::pair<const char*, Surface*> pictures[] = {
+      {"sys_sw", &p.sysSw},         {"sys_sw2", &p.sysSw2},    {"dy_base", &p.dyBase},
+      {"sys_qbtn", &p.sysQbtn},     {"AUTO_BAR", &p.autoBar},  {"AUTO_CR", &p.autoCr},
+      {"sys_clickw", &p.sysClickw}, {"sys_empty", &p.sysEmpty}};
+  for (auto [name, target] : pictures) loadPicture(e.archives, name, *target);
+  if (!p.dyBase.empty()) p.dyBaseHalf.resize(p.dyBase.width, p.dyBase.height / 2);
+  copyRectFrom(e.surfaces.quickButton[0], p.sysQbtn, 48, 0);
 }
 
 void SetBackground(Engine& e, std::string_view argument, bool grb) {
@@ -350,6 +369,7 @@ void ComposeScreen(Engine& e) {
   } else {
     copyInto(s.screen, s.scene, 0, 0);
   }
+  ComposeMessageWindow(e);
 }
 
 void Redraw(Engine& e, int number) {

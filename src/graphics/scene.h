@@ -28,6 +28,10 @@ void ComposeScreen(Engine& e);
 // Rebuilds the frame and brings it onto the window with transition `number`.
 void Redraw(Engine& e, int number);
 
+// Start-up: the system pictures, and the middle 48 x 125 piece of "sys_qbtn" as the
+// first quick-button picture.
+void LoadSystemPictures(Engine& e);
+
 // Shows a surface on the window as it is (the window keeps a copy for partial drawing).
 void ShowSurface(Engine& e, const Surface& s);
 

@@ -25,6 +25,19 @@ struct SceneLayers {
   std::string backgroundName;  // the last background picture name or colour code
 };
 
+// The interface pictures loaded once at start-up; a missing one stays empty.
+struct SystemPictures {
+  Surface sysSw;
+  Surface sysSw2;
+  Surface dyBase;
+  Surface dyBaseHalf;  // dy_base's width and half its height, for the window parts
+  Surface sysQbtn;
+  Surface autoBar;
+  Surface autoCr;
+  Surface sysClickw;
+  Surface sysEmpty;
+};
+
 struct Surfaces {
   static constexpr int kWidth = 800;
   static constexpr int kHeight = 600;
@@ -46,6 +59,7 @@ struct Surfaces {
   // here and present it, so partial drawing keeps whatever was on the screen before.
   Surface window;
 
+  SystemPictures system;
   SceneLayers layers;
   FrameClock frameClock;
 

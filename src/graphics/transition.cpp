@@ -21,6 +21,7 @@ namespace {
 constexpr int kW = Surfaces::kWidth;
 constexpr int kH = Surfaces::kHeight;
 constexpr std::size_t kRowGroups = kW * 3 / 8;
+constexpr std::int64_t kLatencySlackMs = 5;
 
 // Copies a rectangle (clipped to both surfaces) from src at (sx, sy) to dst at (dx, dy).
 void copyRect(Surface& dst, int dx, int dy, const Surface& src, int sx, int sy, int w, int h) {
@@ -124,11 +125,22 @@ class Transition {
     return true;
   }
 
+  // The start of a tick-paced step. A sleep that overslept by a few milliseconds
+  // (scheduler latency) would push every later step back; counting the step from the
+  // previous step's end keeps the whole sequence on time. Longer delays (a slow
+  // machine) still stretch the step, as the pacing asks.
+  std::int64_t stepStart() {
+    const std::int64_t t = now();
+    if (deadline_ >= 0 && t >= deadline_ && t - deadline_ <= kLatencySlackMs) return deadline_;
+    return t;
+  }
+
   // Ends a tick-paced step: flush, check for a cut, wait until start + t.
   bool tickStep(std::int64_t start, int t) {
     flush();
     if (cutNow()) return true;
-    WaitUntil(host_, start + t);
+    deadline_ = start + t;
+    WaitUntil(host_, deadline_);
     return false;
   }
 
@@ -150,7 +162,7 @@ class Transition {
 
   bool blinds(bool vertical) {
     for (int k = 0; k < 16; ++k) {
-      const std::int64_t start = now();
+      const std::int64_t start = stepStart();
       if (vertical)
         for (int x0 = 0; x0 < kW; x0 += 16) copyRect(pb_, x0 + k, 0, new_, x0 + k, 0, 1, kH);
       else
@@ -162,7 +174,7 @@ class Transition {
 
   bool sweepingColumns() {
     for (int i = 0; i < 70; ++i) {
-      const std::int64_t start = now();
+      const std::int64_t start = stepStart();
       for (int j = 0; j < 16; ++j) {
         const int c = i + j - 15;
         if (c >= 0 && c < 80) copyRect(pb_, 16 * c, 0, new_, 16 * c, 0, 16 - j, kH);
@@ -184,7 +196,7 @@ class Transition {
     const auto& sys = e_.vars.sys;
     const int rmax = std::max(std::abs(sys[20] - 400) + 500, std::abs(sys[21] - 300) + 500);
     for (int r = 5; r < rmax; r += 10) {
-      const std::int64_t start = now();
+      const std::int64_t start = stepStart();
       int x = r, y = 0, d = r;
       while (y <= x) {
         if (y <= 300) {
@@ -251,7 +263,7 @@ class Transition {
   bool interlaced(bool rows) {
     const int limit = rows ? kH : kW;
     for (int i = 0; i < limit;) {
-      const std::int64_t start = now();
+      const std::int64_t start = stepStart();
       for (int n = 0; n < 5 && i < limit; ++n, i += 2) {
         if (rows) {
           copyRect(pb_, 0, i, new_, 0, i, kW, 1);
@@ -283,7 +295,7 @@ class Transition {
 
   bool growingSquares(int g, int m, int rows, int steps, bool large) {
     for (int s = 0; s < steps; ++s) {
-      const std::int64_t start = now();
+      const std::int64_t start = stepStart();
       for (int j = 0; j < m; ++j) {
         const int h = m - j;
         const int d = large ? s + j - m : s + j - 15;
@@ -339,12 +351,12 @@ class Transition {
     }
     for (int i = 0; i < 1200; ++i) std::swap(pieces[i], pieces[2 * e_.rng.below(600)]);
     for (int i = 0; i < 1200; i += 24) {
+      // A sleep of 20 ms after each step, counted from the step's start so that the
+      // drawing does not add to it.
+      const std::int64_t start = stepStart();
       for (int j = i; j < i + 24; ++j)
         copyRect(pb_, pieces[j].x, pieces[j].y, new_, pieces[j].x, pieces[j].y, pieces[j].w, 1);
-      flush();
-      if (cutNow()) return true;
-      host_.sleep(20);
-      host_.pumpEvents();
+      if (tickStep(start, 20)) return true;
     }
     return false;
   }
@@ -371,7 +383,7 @@ class Transition {
   bool diagonalStripes() {
     std::int64_t start = now();
     for (int s = 0; s < 95; ++s) {
-      if (s % 2 == 0) start = now();
+      if (s % 2 == 0) start = stepStart();
       for (int j = 0; j < 20; ++j) {
         const int w = 20 - j, k = s + j - 19;
         for (int y = 0; y < kH; ++y) {
@@ -399,7 +411,7 @@ class Transition {
         for (int ov = 0; ov < 256; ++ov)
           table[nv * 256 + ov] = static_cast<std::uint8_t>((ov * (n - k) + nv * k) / n);
       for (int q = 0; q < 4; ++q) {
-        const std::int64_t start = now();
+        const std::int64_t start = stepStart();
         const int firstRow = (q == 1 || q == 3) ? 1 : 0;
         const int firstPixel = (q == 1 || q == 2) ? 1 : 0;
         for (int y = firstRow; y < kH; y += 2) {
@@ -580,6 +592,7 @@ class Transition {
   Surface& pb_;
   Host& host_;
   int type_ = 0;
+  std::int64_t deadline_ = -1;  // end of the last tick-paced step
 };
 
 }  // namespace
