@@ -10,6 +10,7 @@
 #include "graphics/scene.h"
 #include "script/interpreter.h"
 #include "sound/sound_system.h"
+#include "text/glyph_draw.h"
 
 namespace torvan {
 
@@ -87,6 +88,8 @@ void Engine::initialise() {
   archives.openScriptArchives(absoluteFolder(options.gameDir));
   archives.openArchives(absoluteFolder(options.gameDir), settings.cdDir);
   LoadSystemPictures(*this);
+  RebuildGlyphCache(*this);
+  BuildPanelSource(*this);
 
   script.allocate();
   ResetPageState(*this);

@@ -21,6 +21,8 @@
 #include "sound/mixer.h"
 #include "sound/sound_output.h"
 #include "sound/sound_state.h"
+#include "text/glyph_font.h"
+#include "text/message_window.h"
 #include "text/page_history.h"
 #include "text/text_log.h"
 #include "text/text_page.h"
@@ -101,6 +103,8 @@ class Engine {
   Settings settings;
   Variables vars;
   TextPage page;
+  GlyphRenderer glyphs;
+  MessageWindow messageWindow;
   Surfaces surfaces;
   RunState run;
   DisplayState display;

@@ -5,6 +5,7 @@
 #include "core/engine.h"
 #include "script/interpreter.h"
 #include "sound/sound_system.h"
+#include "text/message_window.h"
 #include "text/page_text.h"
 
 namespace torvan {
@@ -96,8 +97,7 @@ void Engine::timerTick() {
   if (run.waitMode == kNoWait) return;
   const std::int32_t autoSpeed = vars.sys[sys::kAutoSpeed];
   if (autoSpeed == 0) {
-    // The click-wait icon animates here (not for wait kind 5) once the message window
-    // draws it.
+    if (run.waitMode != kPageWaitNoIcon) DrawClickWaitIcon(*this);
     return;
   }
   if (run.autoCountdown > 0) {

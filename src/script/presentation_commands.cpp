@@ -5,6 +5,7 @@
 #include "core/engine.h"
 #include "script/commands.h"
 #include "script/interpreter.h"
+#include "text/message_window.h"
 #include "text/page_text.h"
 
 namespace torvan {
@@ -18,18 +19,12 @@ bool effectsCut(const Engine& e) {
 }  // namespace
 
 void cmdWinOpen(Engine& e, CommandCall&) {
-  // The window is drawn with the page's text once the message window exists.
-  e.page.windowShown = true;
+  OpenWindow(e);
 }
 
 void cmdWinClose(Engine& e, CommandCall&) {
   if (!e.page.windowShown || e.vars.sys[sys::kFullScreenText] != 0) return;
-  // The window fades away here once the message window exists.
-  e.page.column = 0;
-  e.page.colour = 0;
-  e.page.wideSpacing = false;
-  e.page.windowState = 0;
-  e.page.windowShown = false;
+  CloseWindow(e);
 }
 
 void cmdTwSet(Engine& e, CommandCall& c) {
@@ -39,10 +34,16 @@ void cmdTwSet(Engine& e, CommandCall& c) {
 void cmdMode(Engine& e, CommandCall& c) {
   auto& style = e.vars.sys[sys::kFullScreenText];
   if (parseNumber(c.argument) == style) return;
-  // The page is reset and the scene composed and redrawn for the new style once the
-  // message window and the scene layers exist.
+  // The old style's page does not carry over: the new style starts on a clean page.
+  e.page.clearGrid();
+  e.page.empty = true;
+  e.page.colour = 0;
+  e.page.wideSpacing = false;
+  e.run.charsOnPage = 0;
   style = style ? 0 : 1;
+  if (style != 0) e.page.windowShown = false;
   e.page.windowState = style + 1;
+  RebuildScreen(e);
 }
 
 void cmdSubtitle(Engine& e, CommandCall&) {

@@ -11,6 +11,7 @@
 #include "script/expression.h"
 #include "script/interpreter.h"
 #include "script/text_output.h"
+#include "text/glyph_draw.h"
 #include "text/page_text.h"
 
 namespace torvan {
@@ -54,7 +55,7 @@ void speakerLine(Engine& e) {
   LogChar(e, chosen);
   EndLogLine(e);
   setField(e.page.speaker, chosen);
-  // The name plate is drawn here once the glyph renderer exists.
+  DrawSpeakerName(e, chosen, 0);
 }
 
 Flow pageWait(Engine& e, std::int32_t kind, bool commit) {

@@ -15,6 +15,7 @@
 #include "script/expression.h"
 #include "script/interpreter.h"
 #include "sound/sound_system.h"
+#include "text/glyph_draw.h"
 #include "text/page_text.h"
 
 namespace torvan {
@@ -140,8 +141,8 @@ bool continueTextLine(Engine& e) {
       }
       if (c == '<') {
         std::size_t close = rest.find('>');
-        // Ruby is drawn above the next character once the glyph renderer exists; it
-        // takes no place on the page.
+        // Ruby takes no place on the page.
+        DrawRuby(e, rest.substr(1, close == std::string_view::npos ? close : close - 1));
         s.column +=
             static_cast<std::int32_t>(close == std::string_view::npos ? rest.size() : close + 1);
         continue;

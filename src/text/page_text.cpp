@@ -17,6 +17,8 @@
 
 #include "core/engine.h"
 #include "core/sjis.h"
+#include "text/glyph_draw.h"
+#include "text/message_window.h"
 
 namespace torvan {
 
@@ -93,10 +95,10 @@ void PutChar(Engine& engine, std::string_view character) {
   }
   p.empty = false;
 
-  // The glyph drawer draws the character at this cell once glyphs are rendered.
   const Point cell = TextCellPosition(full, p.column, p.row);
   p.cellX = cell.x;
   p.cellY = cell.y;
+  DrawGlyphToScreen(engine, cell.x, cell.y, character, p.colour);
 
   p.column += (!full && p.wideSpacing) ? 3 : width;
   ++engine.run.charsOnPage;
@@ -109,15 +111,8 @@ void NewPage(Engine& engine) {
   p.colour = 0;
   p.wideSpacing = false;
   engine.run.charsOnPage = 0;
-  // The panel and the darkened scene are drawn by the message window; the state is the
-  // same either way.
-  if (fullScreenText(engine)) {
-    p.windowState = 2;
-    return;
-  }
-  p.windowShown = true;
-  p.windowState = 1;
-  p.speaker.fill(0);
+  DrawNewPage(engine);
+  if (!fullScreenText(engine)) p.speaker.fill(0);
 }
 
 void LogChar(Engine& engine, std::string_view bytes) {
