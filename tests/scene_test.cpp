@@ -151,6 +151,10 @@ TEST(SceneTones, DarkenSepiaGreyAndTurned) {
   auto r = playScene("!S011=1\n!S013=8\n*gra A01\n");
   EXPECT_EQ(pixelAt(r, 201, 17), (std::array<int, 3>{100, 8, 25}));
 
+  // Levels above 16 keep the low 8 bits of the product.
+  r = playScene("!S011=1\n!S013=20\n*gra A01\n");
+  EXPECT_EQ(pixelAt(r, 201, 17)[0], (201 * 20 >> 4) & 255);
+
   r = playScene("!S011=4\n*gra A01\n");
   for (auto [x, y] : {std::pair{0, 0}, {799, 599}, {123, 456}}) {
     const std::uint8_t* p = bg.row(599 - y) + (799 - x) * 3;
@@ -176,6 +180,16 @@ TEST(SceneBackgrounds, GrbWaitsForTheNextRedrawAndMissingPicturesKeepTheScene) {
   r = playScene("*gra S0g0\n*spr B01\n*gra A99\n");
   EXPECT_EQ(pixelAt(r, 0, 0), (std::array<int, 3>{0, 255, 0}));
   EXPECT_EQ(r.engine->surfaces.layers.spriteCount, 1);  // no redraw, sprites kept
+}
+
+TEST(SceneTags, GraAndClrbInsideMessageText) {
+  auto r = playScene("*spr B01\nA[gra S00g]B\\\n");
+  EXPECT_EQ(pixelAt(r, 0, 0), (std::array<int, 3>{0, 0, 255}));
+  EXPECT_EQ(r.engine->surfaces.layers.spriteCount, 0);
+
+  r = playScene("*gra S000\n*spr B01,B02\nA[clrb]B\\\n");
+  EXPECT_EQ(r.engine->surfaces.layers.spriteCount, 0);
+  EXPECT_EQ(pixelAt(r, 250, 10), (std::array<int, 3>{0, 0, 0}));
 }
 
 TEST(SceneDirect, PartsAreDrawnOnTheWindowWithTheirKeyColourAndGoAtTheNextRedraw) {
