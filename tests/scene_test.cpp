@@ -192,6 +192,16 @@ TEST(SceneTags, GraAndClrbInsideMessageText) {
   EXPECT_EQ(pixelAt(r, 250, 10), (std::array<int, 3>{0, 0, 0}));
 }
 
+TEST(SceneSprites, Sys55TakesTheWindowOffBeforeASpriteChange) {
+  auto r = playScene("!S055=1\n*gra S000\n*gra B01\n");
+  EXPECT_EQ(r.engine->vars.sys[55], 1);  // 2 for the change, back to 1 after it
+  EXPECT_EQ(r.engine->page.windowState, 0);
+  EXPECT_EQ(pixelAt(r, 400, 10), (std::array<int, 3>{199, 0, 0}));
+
+  r = playScene("*gra S000\n*gra B01\n");
+  EXPECT_EQ(r.engine->vars.sys[55], 0);
+}
+
 TEST(SceneDirect, PartsAreDrawnOnTheWindowWithTheirKeyColourAndGoAtTheNextRedraw) {
   auto r = playScene("*gra S000\n*partsload P01\n*ptset 0,0,16,16,100,50\n");
   EXPECT_EQ(pixelAt(r, 100, 50), (std::array<int, 3>{255, 255, 77}));
