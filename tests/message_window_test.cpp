@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "archive/png_io.h"
 #include "core/engine.h"
 #include "core/sjis.h"
 #include "headless_support.h"
@@ -210,6 +211,23 @@ TEST(MessageWindowCommands, ModeShowsFullScreenTextAndWinCloseTheBareScene) {
   ASSERT_EQ(c.height, 600);
   for (int y : {420, 480, 590}) EXPECT_EQ(c.row(y)[100 * 3], 128) << y;
   EXPECT_FALSE(closed.engine->page.windowShown);
+}
+
+TEST(MessageWindowCommands, RightClickHidesTheWindowAndTheNextClickBringsItBack) {
+  test::Game g;
+  g.addScripts({{"main", "*gra S888\n!S028=1\n>Ａ\nかき\n\\\nおわり\n\\\nend\n"}});
+  g.setSettings("[KANOVELLA]\nDelay=1\nRC_MODE=1\n");
+  const std::string hidden = g.dir.file("hidden.png"), back = g.dir.file("back.png");
+  auto r = test::runGame(g, "until-idle\nclick 400 300 right\nwait 100\nscreenshot " + hidden +
+                                "\nclick 400 300\nwait 100\nscreenshot " + back + "\n");
+  auto hiddenShot = readPng(hidden), backShot = readPng(back);
+  ASSERT_TRUE(hiddenShot.ok() && backShot.ok());
+  EXPECT_EQ(hiddenShot->row(500)[100 * 3], 128);  // the bare scene
+  EXPECT_LT(backShot->row(500)[100 * 3], 60);     // the panel again
+  // The click that restored the window did not also turn the page.
+  EXPECT_EQ(
+      sjisToUtf8(std::string(reinterpret_cast<const char*>(r.engine->page.grid[1].data() + 2), 4)),
+      "かき");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "core/main_loop.h"
 #include "script/choices.h"
 #include "sound/sound_system.h"
+#include "text/message_window.h"
 
 namespace torvan {
 
@@ -28,6 +29,10 @@ void Engine::mouseDown(Point p, MouseButton button) {
   if (button == MouseButton::Left && run.waitMode != kPageWaitKeepVoice && run.clickDebounce < 3 &&
       !settings.cvThrough)
     StopVoice(*this);
+  if (run.gameMode == kWindowHidden) {
+    RestoreWindow(*this);
+    return;
+  }
   if (run.gameMode != kStory) return;
 
   if (settings.perCharacter() && run.waitMode == 0 && run.choiceState == 0) run.textSkip = true;
@@ -180,6 +185,9 @@ void Engine::rightClickAction() {
     return;
   }
   switch (settings.rcMode) {
+    case 1:
+      HideWindow(*this);
+      break;
     case 2:
       startSkipping();
       break;

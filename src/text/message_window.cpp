@@ -202,10 +202,10 @@ void RebuildScreen(Engine& e) {
 
 void HideWindow(Engine& e) {
   if (e.vars.sys[28] == 0) return;
-  e.host.setToolStrip(ToolStripState{false, false, false, false, false, false});
   e.messageWindow.hiddenScreen = e.surfaces.window;
   ShowSurface(e, e.surfaces.scene);
   e.run.gameMode = kWindowHidden;
+  e.applyToolStrip();
 }
 
 void RestoreWindow(Engine& e) {
