@@ -90,7 +90,9 @@ TEST(Select, ListsChoicesWithConditionsAndNames) {
     QJsonArray choices = s["choices"].toArray();
     ASSERT_EQ(choices.size(), secret ? 3 : 2);
     EXPECT_EQ(choices[0].toObject()["text"].toString(), "Yes");
-    if (secret) EXPECT_EQ(choices[1].toObject()["text"].toString(), "Secret");
+    if (secret) {
+      EXPECT_EQ(choices[1].toObject()["text"].toString(), "Secret");
+    }
     EXPECT_EQ(choices.last().toObject()["text"].toString(), "蒼真");
     // The window: rows 45 pixels apart from 190 - 22 x n.
     QJsonArray area = choices[0].toObject()["area"].toArray();
