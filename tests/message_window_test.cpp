@@ -14,6 +14,7 @@
 #include "platform/headless/headless_host.h"
 #include "text/glyph_draw.h"
 #include "text/page_text.h"
+#include "text/title_card.h"
 
 namespace torvan {
 namespace {
@@ -228,6 +229,37 @@ TEST(MessageWindowCommands, RightClickHidesTheWindowAndTheNextClickBringsItBack)
   EXPECT_EQ(
       sjisToUtf8(std::string(reinterpret_cast<const char*>(r.engine->page.grid[1].data() + 2), 4)),
       "かき");
+}
+
+TEST(TitleCard, FadesTwoCentredLinesInAndHoldsThem) {
+  const std::pair<std::size_t, int> heights[] = {{1, 72}, {15, 72}, {16, 48}, {23, 48}, {24, 32}};
+  for (auto [bytes, height] : heights) EXPECT_EQ(TitleCardHeight(bytes), height) << bytes;
+
+  test::Game g;
+  g.addScripts({{"main", "*gra S000\n*subtitle 第一章,霧の夜\n>Ａ\nあ\n\\\nend\n"}});
+  g.setSettings("[KANOVELLA]\nDelay=1\n");
+  const std::string shot = g.dir.file("card.png");
+  auto r = test::runGame(
+      g, "wait 3500\nscreenshot " + shot + "\nuntil-idle\nstate " + g.dir.file("s.json") + "\n");
+  auto card = readPng(shot);
+  ASSERT_TRUE(card.ok());
+  auto litColumns = [&](int y0, int y1) {
+    int left = 800, right = -1;
+    for (int y = y0; y < y1; ++y)
+      for (int x = 0; x < 800; ++x)
+        if (card->row(y)[x * 3] > 200) left = std::min(left, x), right = std::max(right, x);
+    return std::pair{left, right};
+  };
+  // Six bytes: 72 pixels high, centred in the left 640 pixels at y 120.
+  auto [l1, r1] = litColumns(110, 210);
+  EXPECT_NEAR((l1 + r1) / 2, 320, 12);
+  EXPECT_GT(r1 - l1, 150);
+  auto [l2, r2] = litColumns(250, 350);
+  EXPECT_NEAR((l2 + r2) / 2, 400, 12);
+  EXPECT_EQ(litColumns(0, 100).second, -1);
+  // The story went on once the card had been held.
+  EXPECT_TRUE(r.engine->page.windowShown);
+  EXPECT_GE(r.host->tickCount(), 300 + 2 * 1280 + 1500);  // 64 frames of 20 ms per line
 }
 
 }  // namespace

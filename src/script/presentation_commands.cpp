@@ -7,6 +7,7 @@
 #include "script/interpreter.h"
 #include "text/message_window.h"
 #include "text/page_text.h"
+#include "text/title_card.h"
 
 namespace torvan {
 
@@ -46,11 +47,9 @@ void cmdMode(Engine& e, CommandCall& c) {
   RebuildScreen(e);
 }
 
-void cmdSubtitle(Engine& e, CommandCall&) {
+void cmdSubtitle(Engine& e, CommandCall& c) {
   breakOnSelect(e);
-  // The title card (two faded-in lines, held for 1.5 s) is shown here once the glyph
-  // renderer exists.
-  e.page.windowShown = false;
+  ShowTitleCard(e, c.argument);
 }
 
 void cmdSpecial(Engine&, CommandCall&) {

@@ -62,6 +62,10 @@ void RebuildGlyphCache(Engine& e) {
     r.render(std::string_view(common).substr(i, 2));
 }
 
+int MeasurePlainText(Engine& e, std::string_view sjis, int pixelHeight) {
+  return e.glyphs.font.measurePlain(codePoints(untilNul(sjis)), pixelHeight);
+}
+
 void PresentArea(Engine& e, int x, int y, int w, int h) {
   Surface& from = e.surfaces.screen;
   Surface& win = e.surfaces.window;

@@ -41,6 +41,9 @@ void RedrawPage(Engine& e, bool present = true);
 int DrawPlainText(Engine& e, Surface& target, int x, int y, std::string_view sjis, int pixelHeight,
                   Rgb colour);
 
+// The width DrawPlainText would take.
+int MeasurePlainText(Engine& e, std::string_view sjis, int pixelHeight);
+
 // Copies an area of the back buffer to the window and presents it.
 void PresentArea(Engine& e, int x, int y, int w, int h);
 

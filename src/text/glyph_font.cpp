@@ -105,6 +105,10 @@ void blendRow(Surface& target, int x, int y, const std::uint8_t* alpha, const st
 
 }  // namespace
 
+std::u32string SjisCodePoints(std::string_view sjis) {
+  return decodeUtf8(sjisToUtf8(sjis));
+}
+
 std::uint16_t GlyphCode(std::string_view ch) {
   if (ch.empty()) return 0;
   if (ch.size() < 2) return static_cast<unsigned char>(ch[0]);
@@ -228,6 +232,19 @@ int GlyphFont::drawPlain(Surface& target, int x, int y, std::u32string_view text
   }
   applyCellSize();
   return pen - x;
+}
+
+int GlyphFont::measurePlain(std::u32string_view text, int pixelHeight) {
+  if (!face_ || pixelHeight <= 0) return 0;
+  FT_Face f = face(face_);
+  FT_Set_Pixel_Sizes(f, 0, FT_UInt(std::min(pixelHeight, 256)));
+  int width = 0;
+  for (char32_t c : text)
+    if (FT_Load_Glyph(f, FT_Get_Char_Index(f, FT_ULong(c)), FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) ==
+        0)
+      width += int(f->glyph->advance.x >> 6);
+  applyCellSize();
+  return width;
 }
 
 const GlyphMask* GlyphCache::find(std::uint16_t code) const {

@@ -36,6 +36,9 @@ constexpr std::uint8_t CoverageFromLevel(int level) {
   return std::uint8_t(c > 255 ? 255 : c);
 }
 
+// Shift-JIS text as Unicode code points (U+FFFD for what CP932 does not map).
+std::u32string SjisCodePoints(std::string_view sjis);
+
 // A Shift-JIS character (one or two bytes) as the cache keys it.
 std::uint16_t GlyphCode(std::string_view character);
 
@@ -72,6 +75,8 @@ class GlyphFont {
   // at (x, y) in `colour` over the target, background left as it is. Returns the width.
   int drawPlain(Surface& target, int x, int y, std::u32string_view text, int pixelHeight,
                 Rgb colour);
+  // The width drawPlain would take.
+  int measurePlain(std::u32string_view text, int pixelHeight);
 
  private:
   void close();
