@@ -13,6 +13,8 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+  # the demo game's art and sound generator
+  python3
 )
 
 missing=()
