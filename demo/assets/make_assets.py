@@ -121,7 +121,6 @@ def hill_sky():
     for y in range(330, 360, 6):
         c.blend_span(y, 0, 800, (230, 240, 255), 0.25)
     for y in range(300, 600):  # green hill rising to the right
-        edge = 330 + 40 * math.sin(y * 0.0) + (600 - y) * 0.0
         x_top = 800 - (y - 300) * 3.2
         c.span(y, max(0, x_top), 800, mix((110, 170, 90), (60, 120, 50), (y - 300) / 300))
     for y in range(360, 600):  # the grass in front
@@ -146,7 +145,6 @@ def sea():
             for x0 in range(int((y * 37) % 90) - 90, 800, 90):
                 c.blend_span(y, x0, x0 + 20 + 40 * t, (235, 245, 255), 0.55)
     for y in range(440, 600):
-        shore = 440 + 10 * math.sin(y * 0.05)
         c.span(y, 0, 800, mix((235, 220, 180), (210, 190, 150), (y - 440) / 160))
     for x in range(800):  # foam where the waves reach the sand
         yy = int(445 + 8 * math.sin(x * 0.03))
@@ -191,7 +189,6 @@ def sprite(hair, cloth, skin=(250, 222, 200), long_hair=False):
 
     def both(fn, *args):
         fn(img, *args)
-        colour = args[-1]
         fn(mask, *(args[:-1] + (white,)))
 
     def ell(canvas, cx, cy, rx, ry, colour):
@@ -357,7 +354,7 @@ def music(chords, melody, beat, intro_beats):
 
 def chime():
     buf = [0.0] * int(1.2 * RATE)
-    for k, (m, d) in enumerate(((84, 0.0), (88, 0.12), (91, 0.24))):
+    for m, d in ((84, 0.0), (88, 0.12), (91, 0.24)):
         add_note(buf, d, 0.9, m, 6000, 0.15)
     return buf
 
