@@ -135,7 +135,9 @@ TEST_F(TransitionTest, EveryTypeTakesItsStepsAndEndsOnTheNewPicture) {
   for (int type = 0; type < kTransitionCount; ++type) {
     EXPECT_EQ(run(type), duration[type]) << "type " << type;
     EXPECT_EQ(host.frame.pixels, engine.surfaces.screen.pixels) << "type " << type;
-    if (type > 0) EXPECT_GT(host.presents, 5) << "type " << type;
+    if (type > 0) {
+      EXPECT_GT(host.presents, 5) << "type " << type;
+    }
     EXPECT_EQ(engine.run.busy, 0);
     EXPECT_EQ(engine.run.cutAllowed, 0);
     EXPECT_EQ(engine.vars.sys[19], 0);
@@ -187,8 +189,12 @@ TEST_F(TransitionTest, AClickCutsToTheNewPicture) {
     const std::int64_t took = run(c.type);
     EXPECT_EQ(host.frame.pixels, engine.surfaces.screen.pixels) << c.type;
     EXPECT_EQ(engine.vars.sys[19], c.s019) << c.type;
-    if (c.early) EXPECT_LE(took, 120) << c.type;
-    if (!c.early) EXPECT_EQ(took, 130);
+    if (c.early) {
+      EXPECT_LE(took, 120) << c.type;
+    }
+    if (!c.early) {
+      EXPECT_EQ(took, 130);
+    }
     EXPECT_EQ(engine.run.cutRequest, 1) << "the command after the transition serves it";
     EXPECT_EQ(engine.run.busy, 0);
     host.clickAt = -1;
