@@ -8,36 +8,13 @@
 #include <vector>
 
 #include "core/engine.h"
+#include "core/quiet_host.h"
 #include "graphics/scene.h"
 
 namespace torvan {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Nothing is shown and no time passes; composing never asks the host for anything.
-class SilentHost : public Host {
- public:
-  void present(const Surface&, const Rect&) override {}
-  void pumpEvents() override {}
-  std::int64_t tickCount() override { return 0; }
-  void sleep(int) override {}
-  MessageAnswer messageBox(std::string_view, std::string_view, MessageIcon,
-                           MessageButtons) override {
-    return MessageAnswer::Ok;
-  }
-  Point cursorPos() override { return {}; }
-  void setCursorPos(Point) override {}
-  void setWindowOffset(int, int) override {}
-  Point desktopSize() override { return {1920, 1080}; }
-  void placeWindow(int, int) override {}
-  Point windowPosition() override { return {}; }
-  bool enterFullScreen(int) override { return false; }
-  void leaveFullScreen() override {}
-  void setToolStrip(const ToolStripState&) override {}
-  int popupMenu(const std::vector<MenuItem>&, Point) override { return -1; }
-  void requestClose() override {}
-};
 
 double memcpySeconds(const Surface& from, Surface& to) {
   long runs = 0;
@@ -54,7 +31,7 @@ double memcpySeconds(const Surface& from, Surface& to) {
 }
 
 void BM_ComposeFrameFourSprites(benchmark::State& state) {
-  SilentHost host;
+  QuietHost host;
   Engine e(host, EngineOptions{});
   e.surfaces.create();
   auto& sys = e.vars.sys;

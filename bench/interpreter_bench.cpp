@@ -12,39 +12,13 @@
 
 #include "archive/archive_writer.h"
 #include "core/engine.h"
+#include "core/quiet_host.h"
 #include "core/sjis.h"
 #include "script/interpreter.h"
 
 namespace {
 
 using namespace torvan;
-
-// Just enough of a host for the engine to run without a window or a clock of its own.
-class BenchHost : public Host {
- public:
-  void present(const Surface&, const Rect&) override {}
-  void pumpEvents() override {}
-  std::int64_t tickCount() override { return now_; }
-  void sleep(int ms) override { now_ += ms; }
-  MessageAnswer messageBox(std::string_view, std::string_view, MessageIcon,
-                           MessageButtons) override {
-    return MessageAnswer::Ok;
-  }
-  Point cursorPos() override { return {}; }
-  void setCursorPos(Point) override {}
-  void setWindowOffset(int, int) override {}
-  Point desktopSize() override { return {1920, 1080}; }
-  void placeWindow(int, int) override {}
-  Point windowPosition() override { return {}; }
-  bool enterFullScreen(int) override { return false; }
-  void leaveFullScreen() override {}
-  void setToolStrip(const ToolStripState&) override {}
-  int popupMenu(const std::vector<MenuItem>&, Point) override { return -1; }
-  void requestClose() override {}
-
- private:
-  std::int64_t now_ = 0;
-};
 
 Bytes scenarioBytes() {
   Bytes out;
@@ -63,7 +37,7 @@ Bytes scenarioBytes() {
 
 struct Game {
   std::string dir;
-  BenchHost host;
+  QuietHost host;
   std::unique_ptr<Engine> engine;
   Bytes scenario = scenarioBytes();
 

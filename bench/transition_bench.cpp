@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/engine.h"
+#include "core/quiet_host.h"
 #include "graphics/transition.h"
 
 namespace torvan {
@@ -18,35 +19,19 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Shows a frame by copying it, as a window's back buffer would.
-class WallClockHost : public Host {
+class WallClockHost : public QuietHost {
  public:
   WallClockHost() : origin_(Clock::now()) {}
   void present(const Surface& s, const Rect&) override {
     shown_.resize(s.pixels.size());
     std::memcpy(shown_.data(), s.pixels.data(), s.pixels.size());
   }
-  void pumpEvents() override {}
   std::int64_t tickCount() override {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - origin_).count();
   }
   void sleep(int ms) override {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
   }
-  MessageAnswer messageBox(std::string_view, std::string_view, MessageIcon,
-                           MessageButtons) override {
-    return MessageAnswer::Ok;
-  }
-  Point cursorPos() override { return {}; }
-  void setCursorPos(Point) override {}
-  void setWindowOffset(int, int) override {}
-  Point desktopSize() override { return {1920, 1080}; }
-  void placeWindow(int, int) override {}
-  Point windowPosition() override { return {}; }
-  bool enterFullScreen(int) override { return false; }
-  void leaveFullScreen() override {}
-  void setToolStrip(const ToolStripState&) override {}
-  int popupMenu(const std::vector<MenuItem>&, Point) override { return -1; }
-  void requestClose() override {}
 
  private:
   Clock::time_point origin_;

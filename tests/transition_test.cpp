@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/engine.h"
+#include "core/quiet_host.h"
 #include "graphics/frame_clock.h"
 #include "graphics/transition.h"
 
@@ -13,7 +14,7 @@ namespace {
 
 // Time moves only by sleeping; a click may be scheduled at a virtual time and is
 // delivered by the next message dispatch after it, as the input handling does.
-class ClockHost : public Host {
+class ClockHost : public QuietHost {
  public:
   void present(const Surface& s, const Rect&) override {
     frame = s;
@@ -27,33 +28,18 @@ class ClockHost : public Host {
       clickAt = -1;
     }
   }
-  std::int64_t tickCount() override { return now; }
   void sleep(int ms) override {
     sleeps.push_back(ms);
     now += ms;
   }
-  MessageAnswer messageBox(std::string_view, std::string_view, MessageIcon,
-                           MessageButtons) override {
-    return MessageAnswer::Ok;
-  }
-  Point cursorPos() override { return {}; }
-  void setCursorPos(Point) override {}
-  void setWindowOffset(int, int) override {}
-  Point desktopSize() override { return {1920, 1080}; }
-  void placeWindow(int, int) override {}
-  Point windowPosition() override { return {}; }
-  bool enterFullScreen(int) override { return false; }
-  void leaveFullScreen() override {}
-  void setToolStrip(const ToolStripState&) override {}
-  int popupMenu(const std::vector<MenuItem>&, Point) override { return -1; }
-  void requestClose() override {}
 
   struct Shot {
     std::int64_t at;
     Surface picture;
   };
+  ClockHost() { now = 1000; }
+
   Engine* engine = nullptr;
-  std::int64_t now = 1000;
   std::int64_t clickAt = -1;
   int presents = 0;
   int pumps = 0;
