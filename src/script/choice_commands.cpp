@@ -13,6 +13,7 @@
 
 #include "core/engine.h"
 #include "core/sjis.h"
+#include "script/choice_drawing.h"
 #include "script/choices.h"
 #include "script/commands.h"
 #include "script/expression.h"
@@ -26,9 +27,6 @@ namespace {
 
 constexpr int kChoiceTextMax = 63;
 constexpr int kRowPitch = 45;
-// Half the width of the system picture "sys_sw" (its left half is the button face).
-// The picture is not loaded yet; until it is, the window takes the usual face width.
-constexpr int kChoiceWindowWidth = 560;
 constexpr int kLabelMax = 64;
 
 std::string_view lineAt(const Bytes& buffer, std::int32_t size, std::int32_t p) {
@@ -238,12 +236,12 @@ void cmdSelect(Engine& e, CommandCall&) {
 
   e.surfaces.previous = e.surfaces.screen;
   if (!fullScreen) {
-    list.width = kChoiceWindowWidth;
+    list.width = ChoiceWindowWidth(e);
     list.left = (800 - list.width) / 2;
     list.top = 190 - 22 * list.count;
   }
-  // The window or the text lines are drawn here once the glyph renderer exists.
   list.hovered = hoveredAt(e, e.host.cursorPos());
+  DrawChoices(e);
   e.run.busy = 0;
   replayRecordedChoice(e);
 }
@@ -300,8 +298,9 @@ void cmdRec(Engine& e, CommandCall&) {
 
 void UpdateChoiceHover(Engine& e, Point p) {
   if (e.run.choiceState == kNoChoice) return;
-  // Highlighting the row or the area is drawn here once the scene layers exist.
+  const int previous = e.script.choices.hovered;
   e.script.choices.hovered = hoveredAt(e, p);
+  RedrawChoiceHover(e, previous);
 }
 
 bool ChoiceClick(Engine& e, Point p, bool left) {
@@ -323,9 +322,10 @@ void TakeChoice(Engine& e, int index) {
   auto& sys = e.vars.sys;
   switch (e.run.choiceState) {
     case kChoiceWindow:
-      // The chosen row blinks here once the window is drawn.
-      sys[15] = 0;
+      // The list is closed before the blink: the busy blink is no wait for the player.
       e.run.choiceState = kNoChoice;
+      BlinkChoice(e, index, sys[151] == 2 ? 14 : 4);
+      sys[15] = 0;
       e.surfaces.screen = e.surfaces.previous;
       e.paint();
       if (e.page.windowShown) NewPage(e);
