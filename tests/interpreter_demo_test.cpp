@@ -13,7 +13,7 @@ namespace {
 
 TEST(Demo, AutoplayReachesTheEndThroughCallsAndTheFirstChoice) {
   test::TempDir dir;
-  const std::string demo = std::string(TORVAN_FIXTURES) + "/../../demo";
+  const std::string demo = TORVAN_DEMO_SOURCE;
   const std::string game = dir.file("game");
   ASSERT_EQ(std::system(("bash " + demo + "/build-demo.sh " + TORVAN_TOOL + " " + game).c_str()),
             0);
