@@ -29,12 +29,6 @@ struct World {
 
 }  // namespace
 
-// fontconfig keeps a few blocks of its parsed configuration for the whole process with
-// no pointer the leak checker can see; they are not the engine's.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig\n";
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace torvan;
   static World world;  // the face and the surfaces are costly to make per input

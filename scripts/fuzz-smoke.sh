@@ -8,6 +8,7 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/fuzz/lsan-suppressions.txt
 status=0
 for bin in build-fuzz/bin/fuzz_*; do
   [ -x "$bin" ] || continue
