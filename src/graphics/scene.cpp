@@ -11,6 +11,7 @@
 #include "graphics/blend.h"
 #include "graphics/sprite_draw.h"
 #include "graphics/transition.h"
+#include "text/glyph_draw.h"
 #include "text/message_window.h"
 
 namespace torvan {
@@ -19,6 +20,8 @@ namespace {
 
 constexpr std::size_t kBackgroundNameMax = 29;
 constexpr std::size_t kArgumentMax = 64;
+constexpr int kMessageWindowTop = 400;
+constexpr int kMessageWindowRows = 200;
 
 std::string upper(std::string_view s) {
   std::string out(s);
@@ -104,6 +107,23 @@ void copyRectFrom(Surface& dst, const Surface& src, int sx, int sy) {
 void present(Engine& e) {
   const Surface& w = e.surfaces.window;
   e.host.present(w, Rect{0, 0, w.width, w.height});
+}
+
+// The message window of state 2 joins the frame once the transition has brought the new
+// scene (the transition started from the bare scene). Only the window style has a panel:
+// in full-screen text the page is already part of the composed frame, and the panel,
+// last built for a window-style scene, would cover its bottom rows.
+void ShowWindowAfterTransition(Engine& e) {
+  if (e.vars.sys[sys::kFullScreenText] != 0) return;
+  Surfaces& s = e.surfaces;
+  BuildPanel(e);
+  const Surface& panel = s.panel[kPanelImage];
+  if (panel.width != Surfaces::kWidth || panel.height != kMessageWindowRows) return;
+  // From here on the window is on the screen: closing it must take it away again.
+  e.page.windowShown = true;
+  copyInto(s.screen, panel, 0, kMessageWindowTop);
+  RedrawPage(e, false);
+  PresentArea(e, 0, kMessageWindowTop, Surfaces::kWidth, kMessageWindowRows);
 }
 
 }  // namespace
@@ -388,6 +408,7 @@ void Redraw(Engine& e, int number) {
   ApplyTone(e);
   ComposeScreen(e);
   RunTransition(e, number);
+  if (e.page.windowState == 2) ShowWindowAfterTransition(e);
 }
 
 void PartsLoad(Engine& e, std::string_view argument) {

@@ -8,6 +8,8 @@
 //   label,x1,y1,x2,y2                      (N lines; labels "*..." highlight the area,
 //   #label,x1,y1,x2,y2,sx1,sy1,sx2,sy2[,dx,dy]    "#..." also a second rectangle)
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -73,16 +75,22 @@ bool choiceText(Engine& e, std::string_view raw, std::string& text) {
   return true;
 }
 
+std::int32_t clampToInt32(std::int64_t v) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
 void centreLabel(ChoiceList& list, int i) {
   const auto& r = list.rects[static_cast<std::size_t>(i)];
-  // The label font is 16 pixels: 8 per byte.
-  std::int32_t w =
-      8 * static_cast<std::int32_t>(
+  // The label font is 16 pixels: 8 per byte. Areas come from a data file and may span
+  // the whole 32-bit range, so the centring is done in 64 bits.
+  const std::int64_t w =
+      8 * static_cast<std::int64_t>(
               strnlen(list.texts[static_cast<std::size_t>(i)].data(), ChoiceList::kTextBytes)) +
       32;
-  std::int32_t x = r[0] + (r[2] - r[0] - w) / 2;
-  std::int32_t y = r[1] + (r[3] - r[1] - 24) / 2;
-  list.labelBoxes[static_cast<std::size_t>(i)] = {x, y, x + w, y + 24};
+  const std::int64_t x = r[0] + (std::int64_t(r[2]) - r[0] - w) / 2;
+  const std::int64_t y = r[1] + (std::int64_t(r[3]) - r[1] - 24) / 2;
+  list.labelBoxes[static_cast<std::size_t>(i)] = {clampToInt32(x), clampToInt32(y),
+                                                  clampToInt32(x + w), clampToInt32(y + 24)};
 }
 
 int hoveredAt(const Engine& e, Point p) {
@@ -276,6 +284,7 @@ void cmdClickmap(Engine& e, CommandCall& c) {
     }
   }
   list.hovered = hoveredAt(e, e.host.cursorPos());
+  DrawChoices(e);
 }
 
 void cmdSeltree(Engine& e, CommandCall&) {
@@ -335,9 +344,7 @@ void TakeChoice(Engine& e, int index) {
       NewPage(e);
       break;
     case kClickMap:
-      // A second parts picture gives the area its taken look; that copy comes with
-      // the parts pictures. Either way the screen is shown from the frame.
-      e.paint();
+      ShowTakenArea(e, index);
       sys[15] = 0;
       break;
     default:
@@ -360,8 +367,9 @@ std::optional<Point> choicePoint(const Engine& e, int index) {
     case kChoiceFullScreen:
     case kClickMap: {
       const auto& r = list.rects[i];
-      if (!list.used[i] || r[2] - r[0] < 2 || r[3] - r[1] < 2) return std::nullopt;
-      return Point{(r[0] + r[2]) / 2, (r[1] + r[3]) / 2};
+      const std::int64_t x1 = r[0], y1 = r[1], x2 = r[2], y2 = r[3];
+      if (!list.used[i] || x2 - x1 < 2 || y2 - y1 < 2) return std::nullopt;
+      return Point{int((x1 + x2) / 2), int((y1 + y2) / 2)};
     }
     default:
       return std::nullopt;

@@ -1,6 +1,9 @@
 #include "script/choice_drawing.h"
 
 #include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -116,6 +119,103 @@ void drawLines(Engine& e) {
   e.host.present(win, Rect{x, y, w, h});
 }
 
+// Copies the w x h rectangle at (sx, sy) of src to (dx, dy) of dst, cut to both
+// surfaces. Click-map rectangles come from data files and may be negative or far out
+// of range, so the arithmetic is done in 64 bits. Returns the part of dst written.
+Rect copyClipped(Surface& dst, std::int64_t dx, std::int64_t dy, const Surface& src,
+                 std::int64_t sx, std::int64_t sy, std::int64_t w, std::int64_t h) {
+  if (sx < 0) w += sx, dx -= sx, sx = 0;
+  if (sy < 0) h += sy, dy -= sy, sy = 0;
+  if (dx < 0) w += dx, sx -= dx, dx = 0;
+  if (dy < 0) h += dy, sy -= dy, dy = 0;
+  w = std::min({w, std::int64_t(src.width) - sx, std::int64_t(dst.width) - dx});
+  h = std::min({h, std::int64_t(src.height) - sy, std::int64_t(dst.height) - dy});
+  if (w <= 0 || h <= 0) return {};
+  for (std::int64_t r = 0; r < h; ++r)
+    std::memcpy(dst.row(int(dy + r)) + dx * 3, src.row(int(sy + r)) + sx * 3, std::size_t(w) * 3);
+  return Rect{int(dx), int(dy), int(w), int(h)};
+}
+
+// The same rectangle of src copied onto the window in place, and presented.
+void showFrom(Engine& e, const Surface& src, const std::array<std::int32_t, 4>& box) {
+  const Rect shown = copyClipped(e.surfaces.window, box[0], box[1], src, box[0], box[1],
+                                 std::int64_t(box[2]) - box[0], std::int64_t(box[3]) - box[1]);
+  if (shown.w > 0) e.host.present(e.surfaces.window, shown);
+}
+
+enum class AreaLook { Plain, Whole, Second };
+
+AreaLook areaLook(const ChoiceList& list, int i) {
+  const char first = list.texts[static_cast<std::size_t>(i)][0];
+  return first == '*' ? AreaLook::Whole : first == '#' ? AreaLook::Second : AreaLook::Plain;
+}
+
+// A "#" area's second rectangle of the parts picture and the place it is shown, as the
+// source box and the destination's top-left corner.
+std::array<std::int32_t, 4> secondSource(const ChoiceList& list, int i) {
+  const auto& r = list.partsRects[static_cast<std::size_t>(i)];
+  return {std::min(r[0], r[2]), std::min(r[1], r[3]), std::max(r[0], r[2]), std::max(r[1], r[3])};
+}
+
+std::array<std::int32_t, 4> secondDestination(const ChoiceList& list, int i) {
+  const auto src = secondSource(list, i);
+  const auto& at = list.partsAt[static_cast<std::size_t>(i)];
+  const auto clamp = [](std::int64_t v) {
+    return std::int32_t(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  return {at[0], at[1], clamp(std::int64_t(at[0]) + src[2] - src[0]),
+          clamp(std::int64_t(at[1]) + src[3] - src[1])};
+}
+
+bool validArea(const ChoiceList& list, int index) {
+  return index >= 1 && index <= list.count;
+}
+
+// Puts back from the frame what lighting area i changed on the window. The second
+// rectangle of a "#" area is put back too: it may stand outside the area, and moving
+// straight to a neighbouring area would otherwise leave it lit.
+void restoreArea(Engine& e, int i) {
+  const ChoiceList& list = e.script.choices;
+  const Surface& frame = e.surfaces.screen;
+  const auto k = static_cast<std::size_t>(i);
+  switch (areaLook(list, i)) {
+    case AreaLook::Whole:
+      showFrom(e, frame, list.rects[k]);
+      break;
+    case AreaLook::Second:
+      showFrom(e, frame, secondDestination(list, i));
+      [[fallthrough]];
+    case AreaLook::Plain:
+      showFrom(e, frame, list.labelBoxes[k]);
+      break;
+  }
+}
+
+// Lights area i from the parts picture: a "*" area its whole rectangle, any other its
+// label box, and a "#" area its second rectangle at that rectangle's place.
+void highlightArea(Engine& e, int i) {
+  const ChoiceList& list = e.script.choices;
+  const Surface& parts = e.surfaces.parts;
+  const auto k = static_cast<std::size_t>(i);
+  if (areaLook(list, i) == AreaLook::Whole) {
+    showFrom(e, parts, list.rects[k]);
+    return;
+  }
+  showFrom(e, parts, list.labelBoxes[k]);
+  if (areaLook(list, i) != AreaLook::Second) return;
+  const auto src = secondSource(list, i);
+  const auto& at = list.partsAt[k];
+  const Rect shown = copyClipped(e.surfaces.window, at[0], at[1], parts, src[0], src[1],
+                                 std::int64_t(src[2]) - src[0], std::int64_t(src[3]) - src[1]);
+  if (shown.w > 0) e.host.present(e.surfaces.window, shown);
+}
+
+void showWholeFrame(Engine& e) {
+  Surface& win = e.surfaces.window;
+  const Rect shown = copyClipped(win, 0, 0, e.surfaces.screen, 0, 0, win.width, win.height);
+  if (shown.w > 0) e.host.present(win, shown);
+}
+
 }  // namespace
 
 int ChoiceWindowWidth(const Engine& e) {
@@ -130,6 +230,11 @@ void DrawChoices(Engine& e) {
       break;
     case kChoiceFullScreen:
       drawLines(e);
+      break;
+    case kClickMap:
+      // A pointer already on an area when the map opens shows it lit at once.
+      if (validArea(e.script.choices, e.script.choices.hovered))
+        highlightArea(e, e.script.choices.hovered - 1);
       break;
     default:
       break;
@@ -147,9 +252,34 @@ void RedrawChoiceHover(Engine& e, int previous) {
     case kChoiceFullScreen:
       drawLines(e);
       break;
+    case kClickMap:
+      if (!validArea(list, list.hovered)) {
+        if (validArea(list, previous)) showWholeFrame(e);
+        break;
+      }
+      if (validArea(list, previous)) restoreArea(e, previous - 1);
+      highlightArea(e, list.hovered - 1);
+      break;
     default:
       break;
   }
+}
+
+void ShowTakenArea(Engine& e, int index) {
+  const ChoiceList& list = e.script.choices;
+  if (!validArea(list, index)) return;
+  if (e.vars.sys[15] == 0) {
+    showWholeFrame(e);
+    return;
+  }
+  // The highlight may reach beyond the area (a label wider than it, a second
+  // rectangle elsewhere); that part goes back to the frame first.
+  if (validArea(list, list.hovered)) restoreArea(e, list.hovered - 1);
+  const auto& r = list.rects[static_cast<std::size_t>(index - 1)];
+  const std::int64_t w = std::int64_t(r[2]) - r[0], h = std::int64_t(r[3]) - r[1];
+  copyClipped(e.surfaces.screen, r[0], r[1], e.surfaces.work, r[0], r[1], w, h);
+  const Rect shown = copyClipped(e.surfaces.window, r[0], r[1], e.surfaces.work, r[0], r[1], w, h);
+  if (shown.w > 0) e.host.present(e.surfaces.window, shown);
 }
 
 void BlinkChoice(Engine& e, int index, int times) {
