@@ -179,6 +179,143 @@ def town():
     return c
 
 
+def harbour(visited=False):
+    """A004: the harbour in the late afternoon: a fishing boat at the pier, a warehouse on
+    the quay and the lighthouse on its point. With visited=True (W004, the second
+    "partsload" picture) each place wears the look it keeps once chosen: the boat's sail
+    raised and its lantern lit, the warehouse door open on lamplight, the lighthouse
+    lamp on."""
+    c = Canvas(800, 600)
+    c.vgradient(0, 290, (70, 110, 185), (240, 195, 150))
+    c.ellipse(250, 230, 44, 44, (255, 225, 170))  # the low sun
+    for y in range(235, 290):  # far hills across the bay
+        x_end = 330 - (y - 235) * 0.8 + 40 * math.sin(y * 0.15)
+        c.span(y, 0, x_end, mix((110, 120, 150), (90, 105, 140), (y - 235) / 55))
+    c.vgradient(290, 600, (60, 110, 160), (20, 45, 85))
+    for y in range(294, 600, 6):  # light on the ripples
+        t = (y - 290) / 310
+        for x0 in range(int((y * 41) % 70) - 70, 340, 70):
+            c.blend_span(y, x0, x0 + 14 + 30 * t, (255, 220, 170), 0.3 * (1 - t) + 0.1)
+    # The stone quay on the right, its edge catching the light.
+    for y in range(290, 600):
+        edge = 340 - (y - 290) * 0.12
+        c.span(y, edge, 800, mix((150, 140, 125), (95, 90, 85), (y - 290) / 310))
+        c.span(y, edge, edge + 4, (205, 195, 175))
+    for y in range(320, 600, 28):  # joints between the stones
+        c.blend_span(y, 340, 800, (60, 55, 50), 0.5)
+    # The warehouse: brick walls, a dark roof, one wide door.
+    c.rect(370, 175, 550, 300, (150, 80, 60))
+    for y in range(180, 300, 10):
+        c.blend_span(y, 370, 550, (90, 45, 35), 0.35)
+    for y in range(135, 176):
+        half = 100 - (175 - y) * 2.2
+        c.span(y, 460 - half, 460 + half, mix((70, 60, 70), (45, 40, 50), (y - 135) / 40))
+    if visited:
+        c.rect(432, 228, 488, 300, (60, 40, 30))
+        c.rect(440, 236, 480, 300, (255, 205, 130))
+        for y in range(236, 300):
+            c.blend_span(y, 440, 480, (200, 120, 60), (y - 236) / 80)
+    else:
+        c.rect(432, 228, 488, 300, (100, 70, 45))
+        for x in range(440, 488, 12):
+            c.rect(x, 232, x + 2, 300, (70, 50, 35))
+    # The lighthouse on the point: white with red bands, the lamp room on top.
+    for y in range(75, 325):
+        t = (y - 75) / 250
+        half = 20 + 12 * t
+        band = (y - 75) // 40 % 2 == 1
+        c.span(y, 660 - half, 660 + half, (200, 60, 50) if band else (240, 238, 230))
+        c.blend_span(y, 660, 660 + half, (60, 60, 90), 0.25)  # the shaded side
+    if visited:  # the lamp's glow, kept inside the place's area on the map
+        c.ellipse(660, 67, 48, 34, (255, 245, 190), 0.3)
+        c.ellipse(660, 67, 30, 20, (255, 245, 190), 0.4)
+    c.rect(640, 58, 680, 76, (255, 240, 150) if visited else (120, 130, 140))
+    c.rect(636, 52, 684, 58, (60, 60, 70))
+    for y in range(36, 52):
+        half = (y - 36) * 1.6
+        c.span(y, 660 - half, 660 + half, (60, 60, 70))
+    # The pier and the fishing boat beside it.
+    c.rect(300, 376, 345, 392, (120, 85, 55))
+    for x in range(304, 345, 9):
+        c.rect(x, 392, x + 4, 430, (80, 55, 35))
+    for y in range(360, 412):
+        t = (y - 360) / 52
+        c.span(y, 110 + 40 * t, 320 - 30 * t, mix((170, 70, 50), (90, 35, 30), t))
+    c.span(360, 108, 322, (235, 225, 200))
+    c.rect(206, 245, 212, 360, (90, 65, 45))  # the mast
+    if visited:
+        for y in range(252, 352):
+            c.span(y, 214, 214 + (y - 252) * 0.95, (245, 242, 230))
+        c.ellipse(126, 350, 7, 8, (255, 210, 110))
+        c.ellipse(126, 350, 16, 16, (255, 210, 110), 0.3)
+    else:
+        c.rect(212, 262, 222, 352, (225, 220, 205))  # the sail, furled
+        c.ellipse(126, 350, 6, 7, (90, 80, 70))
+    return c
+
+
+# The click map "harbour" (scripts/map.txt) lights its areas from P004. A label box is
+# 8 pixels per Shift-JIS byte of the label plus 32, 24 high, centred in the area.
+HARBOUR_BOAT = (90, 240, 330, 430)
+HARBOUR_LIGHTHOUSE = (610, 30, 710, 330)
+HARBOUR_WAREHOUSE = (360, 130, 560, 305)
+HARBOUR_CARD = (20, 470, 300, 560)  # where P004 holds the warehouse's caption card
+
+
+def label_box(area, label_bytes):
+    x1, y1, x2, y2 = area
+    w = 8 * label_bytes + 32
+    x = x1 + int((x2 - x1 - w) / 2)
+    y = y1 + int((y2 - y1 - 24) / 2)
+    return x, y, x + w, y + 24
+
+
+def label_plate(c, box, icon):
+    """A small rounded plate with an icon, standing in for the place's name."""
+    x1, y1, x2, y2 = box
+    for y in range(y1, y2):
+        d = min(y - y1, y2 - 1 - y)
+        inset = 3 - d if d < 3 else 0
+        c.span(y, x1 + inset, x2 - inset, mix((250, 235, 180), (215, 175, 95), (y - y1) / 23))
+    c.span(y1, x1 + 3, x2 - 3, (120, 80, 30))
+    c.span(y2 - 1, x1 + 3, x2 - 3, (120, 80, 30))
+    cx, cy = (x1 + x2) // 2, (y1 + y2) // 2
+    if icon == "lamp":
+        c.ellipse(cx, cy, 6, 6, (200, 90, 40))
+        c.rect(cx - 2, cy + 5, cx + 3, cy + 10, (90, 60, 40))
+    else:  # a crate
+        c.rect(cx - 8, cy - 7, cx + 8, cy + 8, (150, 95, 50))
+        c.rect(cx - 8, cy - 1, cx + 8, cy + 1, (90, 55, 30))
+
+
+def harbour_parts():
+    """P004: the harbour's highlighted look: the boat's area in warm light, plates over
+    the lighthouse and the warehouse, and the warehouse's caption card in a corner of
+    the picture that the map shows at the top left of the screen."""
+    c = harbour()
+    x1, y1, x2, y2 = HARBOUR_BOAT
+    for y in range(y1, y2):
+        c.blend_span(y, x1, x2, (255, 235, 190), 0.3)
+    for y in (y1, y1 + 1, y2 - 2, y2 - 1):
+        c.span(y, x1, x2, (255, 225, 150))
+    c.rect(x1, y1, x1 + 2, y2, (255, 225, 150))
+    c.rect(x2 - 2, y1, x2, y2, (255, 225, 150))
+    label_plate(c, label_box(HARBOUR_LIGHTHOUSE, 4), "lamp")  # 灯台
+    label_plate(c, label_box(HARBOUR_WAREHOUSE, 5), "crate")  # #倉庫
+    x1, y1, x2, y2 = HARBOUR_CARD
+    for y in range(y1, y2):
+        c.span(y, x1, x2, mix((40, 50, 90), (20, 25, 55), (y - y1) / (y2 - y1)))
+    for y in (y1, y2 - 1):
+        c.span(y, x1, x2, (200, 180, 120))
+    c.rect(x1, y1, x1 + 1, y2, (200, 180, 120))
+    c.rect(x2 - 1, y1, x2, y2, (200, 180, 120))
+    c.rect(x1 + 14, y1 + 14, x1 + 74, y2 - 14, (150, 95, 50))  # a crate drawn on the card
+    c.rect(x1 + 14, y1 + 42, x1 + 74, y1 + 46, (90, 55, 30))
+    for k, width in enumerate((150, 170, 110)):  # lines of writing
+        c.rect(x1 + 90, y1 + 18 + 20 * k, x1 + 90 + width, y1 + 24 + 20 * k, (220, 215, 200))
+    return c
+
+
 # ---------------------------------------------------------------- sprites
 
 def sprite(hair, cloth, skin=(250, 222, 200), long_hair=False):
@@ -421,6 +558,9 @@ def main():
     hill_sky().save_png(pic("A001"))
     sea().save_png(pic("A002"))
     town().save_png(pic("A003"))
+    harbour().save_png(pic("A004"))
+    harbour_parts().save_png(pic("P004"))
+    harbour(visited=True).save_png(pic("W004"))
     for n, (hair, cloth, long_hair) in (("001", ((60, 40, 30), (60, 90, 170), False)),
                                          ("002", ((30, 25, 35), (190, 70, 80), True))):
         img, mask = sprite(hair, cloth, long_hair=long_hair)
