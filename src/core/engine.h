@@ -124,6 +124,10 @@ class Engine {
   void enterFullScreen();
   void leaveFullScreen();
   void rightClickAction();
+  void openRightClickMenu();
+  // Up/Down in a choice window: the pointer onto the previous or next choice.
+  void pointAtChoice(int direction);
+  void startAuto();
   void startSkipping();
   void stopSkipAndAuto();
   void toggleAuto();

@@ -47,6 +47,8 @@ struct MenuItem {
   bool enabled = true;
   bool checked = false;
   bool visible = true;
+  // Shows a check box even while unchecked (a setting the item switches).
+  bool checkable = false;
 };
 
 class Host {
@@ -80,8 +82,10 @@ class Host {
   virtual Point desktopSize() = 0;
   // Places the window's top-left corner on the desktop.
   virtual void placeWindow(int left, int top) = 0;
-  // The window's top-left corner on the desktop (popup menus are placed from it).
-  virtual Point windowPosition() = 0;
+  // The desktop position of a scene point, wherever the window is and however the
+  // picture is scaled in it. Points off the scene (negative, or past 800 x 600) map
+  // the same way; popup menus are placed with it.
+  virtual Point sceneToDesktop(Point scene) = 0;
 
   // Full-screen display: mode 1 full screen with the picture scaled to fit, mode 2 a
   // borderless window at the desktop origin. Returns false and keeps the windowed

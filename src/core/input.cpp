@@ -1,6 +1,8 @@
 // Routing of mouse, wheel, keyboard and tool-strip input, in order of precedence: a
 // sequence that may be cut, the prompt, the busy flag, the backlog, the game mode's
 // screen, a choice, and last the story itself.
+#include <algorithm>
+
 #include "core/engine.h"
 #include "core/main_loop.h"
 #include "script/choices.h"
@@ -86,7 +88,20 @@ void Engine::mouseUp(Point p, MouseButton) {
   cursor_ = p;
 }
 
-void Engine::wheel(int) {}
+void Engine::wheel(int steps) {
+  if (steps == 0) return;
+  // The backlog would take every turn while open, to scroll itself; it is not part of
+  // this engine yet, so it is never open and nothing is routed to it.
+  if (run.backlogOpen) return;
+  if (run.promptCode || run.busy || run.cutAllowed) return;
+  // The page history would show an older page on a turn up and a newer one on a turn
+  // down; it does not exist yet either.
+  if (run.gameMode == kPageHistory) return;
+  if (run.gameMode != kStory || run.choiceState != 0) return;
+  // In the story a turn down does nothing. A turn up opens the backlog ("WHEEL_MODE" on)
+  // or the page history (off), neither of which is built: it does nothing for now rather
+  // than open a screen that cannot show anything.
+}
 
 void Engine::keyDown(KeyCode key) {
   if (settings.csSwap) {
@@ -98,6 +113,13 @@ void Engine::keyDown(KeyCode key) {
   if (key.key == Key::F2 || run.promptCode || run.backlogOpen || run.cutAllowed || run.busy) return;
   if (run.gameMode != kStory) return;
   switch (key.key) {
+    case Key::Up:
+    case Key::Down:
+      if (run.choiceState == kChoiceWindow) pointAtChoice(key.key == Key::Up ? -1 : +1);
+      break;
+    case Key::Left:
+      // Opens the page history (while SYS 28 allows the window to go) once it exists.
+      break;
     case Key::Tab:
       rightClickAction();
       break;
@@ -166,6 +188,16 @@ void Engine::keyPress(char ch) {
     case 'V':
       PlaySoundCue(*this, sound.lastVoice);
       break;
+    case 'W':
+      if (limited) break;
+      if (run.gameMode == kStory)
+        HideWindow(*this);
+      else if (run.gameMode == kWindowHidden)
+        RestoreWindow(*this);
+      break;
+    // "L" (load, menu level 1 or below), "S" (save) and "Q" (quick save, both at level 0)
+    // open the save/load dialog or save at once; saving does not exist in this engine
+    // yet, so they do nothing rather than pretend.
     default:
       break;
   }
@@ -185,17 +217,116 @@ void Engine::rightClickAction() {
     return;
   }
   switch (settings.rcMode) {
+    case 0:
+      openRightClickMenu();
+      break;
     case 1:
       HideWindow(*this);
       break;
     case 2:
       startSkipping();
       break;
-    case 3: {
-      std::int32_t speed = vars.sys[sys::kLastAutoSpeed];
-      vars.sys[sys::kAutoSpeed] = speed ? speed : 4;
+    case 3:
+      startAuto();
       break;
-    }
+    case 4:
+      // The panic screen ("panic.bmp" over everything until the next click) belongs to
+      // the backlog's screens, which this engine does not have yet; showing a picture
+      // that nothing can take down again would lock the player out.
+      break;
+    default:
+      break;
+  }
+}
+
+void Engine::startAuto() {
+  std::int32_t speed = vars.sys[sys::kLastAutoSpeed];
+  vars.sys[sys::kAutoSpeed] = speed ? speed : 4;
+}
+
+void Engine::pointAtChoice(int direction) {
+  const ChoiceList& list = script.choices;
+  if (list.count <= 0) return;
+  const int hovered = list.hovered;  // 1-based; 0 none, -1 not known yet
+  int target;
+  if (direction < 0)
+    target = hovered <= 1 ? 1 : hovered - 1;
+  else
+    target = hovered <= 0 || hovered >= list.count ? list.count : hovered + 1;
+  const int row = target - 1;
+  // The pointer lands 42 pixels a row down while the rows are drawn 45 apart; from the
+  // fifteenth row on that would fall into the row above, so it is kept inside its row.
+  constexpr int kDrawnRow = 45;
+  const int rowTop = list.top + kDrawnRow * row;
+  const int y = std::clamp(list.top + 31 + 42 * row, rowTop, rowTop + kDrawnRow - 1);
+  const Point p{list.left + list.width - 7, y};
+  host.setCursorPos(p);
+  mouseMove(p);
+}
+
+void Engine::openRightClickMenu() {
+  enum {
+    kAuto = 1,
+    kSkip,
+    kBacklog,
+    kHideWindow,
+    kReplayVoice,
+    kQuickLoad,
+    kQuickSave,
+    kLoad,
+    kSave,
+    kButtons,
+    kSettings,
+    kScenePreferences,
+    kTitle,
+    kQuit
+  };
+  // Items whose screen or dialog does not exist in this engine yet (backlog, quick and
+  // slot saves, the configuration and scene-preference dialogs, and the prompt that
+  // asks before returning to the title) are shown but cannot be chosen.
+  const bool buttonsShown = vars.sys[sys::kButtonsHidden] == 0;
+  const std::vector<MenuItem> items = {
+      {kAuto, "オートプレイ"},
+      {kSkip, "メッセージスキップ"},
+      {kBacklog, "バックログ", false},
+      {kHideWindow, "テキストウィンドウ消去", vars.sys[sys::kWindowAllowed] != 0},
+      {kReplayVoice, "直前の音声を再生"},
+      {kQuickLoad, "クイックロード", false},
+      {kQuickSave, "クイックセーブ", false},
+      {kLoad, "ロード", false},
+      {kSave, "セーブ", false},
+      {kButtons, "ボタン表示", true, buttonsShown, true, true},
+      {kSettings, "設定", false},
+      {kScenePreferences, "シーン設定", false},
+      {kTitle, "タイトルへ戻る", false},
+      {kQuit, "ゲーム終了"},
+  };
+  const Point at = host.sceneToDesktop({cursor_.x + 16, cursor_.y});
+  run.popupOpen = true;
+  const int chosen = host.popupMenu(items, at);
+  // The host's menu is modal: whatever closed it (a choice, Esc, a click elsewhere) has
+  // been taken by the menu, so the flag comes down here. Left up, the next right click
+  // would only close a menu that is no longer there.
+  run.popupOpen = false;
+  switch (chosen) {
+    case kAuto:
+      startAuto();
+      break;
+    case kSkip:
+      startSkipping();
+      break;
+    case kHideWindow:
+      HideWindow(*this);
+      break;
+    case kReplayVoice:
+      PlaySoundCue(*this, sound.lastVoice);
+      break;
+    case kButtons:
+      vars.sys[sys::kButtonsHidden] = buttonsShown ? 1 : 0;
+      break;
+    case kQuit:
+      host.requestClose();
+      break;
     default:
       break;
   }
@@ -234,8 +365,10 @@ void Engine::openQuitMenu() {
       {kSceneSkip, "シーンスキップ", false, false, false},
       {kEndReplay, "回想モード終了", false, false, false},
   };
-  Point w = host.windowPosition();
-  Point at{w.x + 4, w.y + 21 + (settings.sMode == 0 ? 19 : 0)};
+  // Just under the strip's "終了" button: above the scene while the strip sits over it,
+  // inside the scene's top-left corner when the strip floats over a full-screen scene.
+  const bool stripAbove = display.mode == 0 && display.fullScreen == 0;
+  const Point at = host.sceneToDesktop(stripAbove ? Point{0, -3} : Point{4, 21});
   if (host.popupMenu(items, at) == kQuit) host.requestClose();
 }
 

@@ -24,7 +24,7 @@ class QuietHost : public Host {
   void setWindowOffset(int, int) override {}
   Point desktopSize() override { return {1920, 1080}; }
   void placeWindow(int, int) override {}
-  Point windowPosition() override { return {}; }
+  Point sceneToDesktop(Point scene) override { return scene; }
   bool enterFullScreen(int) override { return false; }
   void leaveFullScreen() override {}
   void setToolStrip(const ToolStripState&) override {}

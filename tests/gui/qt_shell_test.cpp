@@ -1,9 +1,10 @@
 // The desktop shell against a real X server: layout, the quit menu and close question,
-// input reaching the engine through the scaled screen, pictures, keys and the
-// single-instance lock.
+// input reaching the engine through the scaled screen, the right-click menu, pictures,
+// keys, the single-instance lock, and the demo game played with real clicks and keys.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLockFile>
@@ -14,6 +15,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -21,12 +23,14 @@
 
 #include "../test_support.h"
 #include "archive/archive_writer.h"
+#include "core/sjis.h"
 #include "graphics/surface.h"
 #include "platform/qt/game_session.h"
 #include "platform/qt/key_mapping.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/scene_mapping.h"
 #include "platform/qt/screen_widget.h"
+#include "script/choices.h"
 
 namespace torvan {
 namespace {
@@ -289,6 +293,62 @@ TEST_F(ShellTest, ScaledScreenKeepsAspectAndMapsClicksToTheScene) {
   EXPECT_EQ(sys[sys::kAutoSpeed], 0);
 }
 
+// Finds a menu's action by its caption, or fails the test.
+QAction* menuAction(QMenu* menu, const char* caption) {
+  for (QAction* a : menu->actions())
+    if (a->text() == utf8(caption)) return a;
+  ADD_FAILURE() << "the menu has no item " << caption;
+  return nullptr;
+}
+
+TEST_F(ShellTest, RightClickMenuOpensBesideThePointerOnAScaledScreen) {
+  resizeWindow(QSize(700, 474));  // scale 0.75
+  const QPoint clicked = pb()->fromScene(QPoint(100, 200));
+  QPoint menuAt;
+  bool shownChecked = false, checkable = false, backlogEnabled = true, titleEnabled = true;
+  bool gaveUp = false;
+  whenShown<QMenu>(
+      [&](QMenu* menu) {
+        menuAt = menu->pos();
+        QAction* buttons = menuAction(menu, "ボタン表示");
+        QAction* backlog = menuAction(menu, "バックログ");
+        QAction* title = menuAction(menu, "タイトルへ戻る");
+        QAction* autoPlay = menuAction(menu, "オートプレイ");
+        if (!buttons || !backlog || !title || !autoPlay) {
+          menu->close();
+          return;
+        }
+        checkable = buttons->isCheckable();
+        shownChecked = buttons->isChecked();
+        backlogEnabled = backlog->isEnabled();
+        titleEnabled = title->isEnabled();
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(autoPlay).center());
+      },
+      &gaveUp);
+  QTest::mouseClick(pb(), Qt::RightButton, {}, clicked);
+  EXPECT_FALSE(gaveUp);
+  // 16 scene pixels right of the pointer, through the scaling.
+  EXPECT_EQ(menuAt, pb()->mapToGlobal(pb()->fromScene(QPoint(116, 200))));
+  EXPECT_TRUE(checkable);
+  EXPECT_TRUE(shownChecked);
+  EXPECT_FALSE(backlogEnabled);
+  EXPECT_FALSE(titleEnabled);
+  EXPECT_EQ(engine().vars.sys[sys::kAutoSpeed], 5);
+  EXPECT_FALSE(engine().run.popupOpen);
+
+  // Hiding the buttons takes the check away the next time.
+  engine().vars.sys[sys::kButtonsHidden] = 1;
+  whenShown<QMenu>(
+      [&](QMenu* menu) {
+        if (QAction* buttons = menuAction(menu, "ボタン表示")) shownChecked = buttons->isChecked();
+        menu->close();
+      },
+      &gaveUp);
+  QTest::keyClick(&window(), Qt::Key_X);
+  EXPECT_FALSE(gaveUp);
+  EXPECT_FALSE(shownChecked);
+}
+
 TEST_F(ShellTest, PresentedAreaIsPaintedInItsColours) {
   Surface red;
   red.resize(800, 600);
@@ -331,8 +391,11 @@ TEST_F(ShellTest, KeysReachTheEngine) {
   send(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier, false);
   EXPECT_EQ(engine().run.skipState, 0);
 
-  // Space is a character: auto on at the last speed.
+  // Space is a character: auto on at the last speed. Held, its repeats do not switch
+  // it off again.
   QTest::keyClick(&window(), Qt::Key_Space);
+  EXPECT_EQ(engine().vars.sys[sys::kAutoSpeed], 5);
+  send(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, true, " ");
   EXPECT_EQ(engine().vars.sys[sys::kAutoSpeed], 5);
 
   // Tab is the game's, not focus navigation: with right-click mode 2 it starts skipping.
@@ -368,12 +431,135 @@ TEST_F(ShellTest, FullScreenLayoutsHideTheToolStripUntilCalled) {
   EXPECT_EQ(engine().display.fullScreen, 1);
   EXPECT_FALSE(panel->isVisible());
   EXPECT_TRUE(QTest::qWaitFor([&] { return pb()->geometry() == window().rect(); }, 1000));
+  // The strip is called up by the top-left corner of the scene, judged in scene pixels
+  // however large the picture is shown.
+  struct Hover {
+    QPoint scene;
+    bool shown;
+  };
+  for (const Hover& h : {Hover{{399, 29}, true}, Hover{{401, 10}, false}, Hover{{10, 12}, true},
+                         Hover{{10, 31}, false}}) {
+    SCOPED_TRACE(h.scene.x() * 1000 + h.scene.y());
+    QTest::mouseMove(pb(), pb()->fromScene(h.scene));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panel->isVisible() == h.shown; }, 1000));
+  }
   QTest::keyClick(&window(), Qt::Key_F11);
   EXPECT_FALSE(window().windowState() & Qt::WindowFullScreen);
   EXPECT_EQ(engine().display.fullScreen, 0);
   EXPECT_TRUE(panel->isVisible());
   EXPECT_TRUE(QTest::qWaitFor([&] { return window().size() == QSize(800, 624); }, 1000));
   EXPECT_EQ(pb()->geometry(), QRect(0, 24, 800, 600));
+}
+
+// The demo game, built once from its sources, played in the window.
+class DemoTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new test::TempDir;
+    const std::string cmd = std::string("bash ") + TORVAN_DEMO_SOURCE + "/build-demo.sh " +
+                            TORVAN_TOOL + " " + folder_->file("game") + " >/dev/null";
+    built_ = std::system(cmd.c_str()) == 0;
+  }
+  static void TearDownTestSuite() {
+    delete folder_;
+    folder_ = nullptr;
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(built_) << "the demo game could not be built";
+    std::filesystem::create_directories(saves_.file("save"));
+    EngineOptions options;
+    options.gameDir = folder_->file("game");
+    options.saveDir = saves_.file("save");
+    options.settingsFile = saves_.file("HOLVA.ini");
+    options.seed = 1;
+    session_ = std::make_unique<GameSession>(options);
+    session_->start();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&session_->window()));
+  }
+  void TearDown() override { session_.reset(); }
+
+  Engine& engine() { return session_->engine(); }
+  ScreenWidget* pb() { return session_->window().gameScreen(); }
+
+  // The story waits for the player and no sequence is running that a click would cut.
+  bool waitsForPlayer() {
+    return !engine().run.firstStep && engine().waitingForPlayer() && !engine().run.cutAllowed &&
+           !engine().run.busy;
+  }
+
+  // Reads on as a player does, by clicks on the scene and the Enter key in turn, until a
+  // choice is offered. False when none comes within the time.
+  bool readToChoice(int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    bool byKey = false;
+    while (clock.elapsed() < timeoutMs) {
+      if (engine().closed()) return false;
+      if (engine().run.choiceState != 0) return true;
+      if (waitsForPlayer()) {
+        if (byKey)
+          QTest::keyClick(&session_->window(), Qt::Key_Return);
+        else
+          QTest::mouseClick(pb(), Qt::LeftButton, {}, pb()->fromScene(QPoint(400, 300)));
+        byKey = !byKey;
+      }
+      QTest::qWait(30);
+    }
+    return false;
+  }
+
+  static test::TempDir* folder_;
+  static bool built_;
+  test::TempDir saves_;
+  std::unique_ptr<GameSession> session_;
+};
+
+test::TempDir* DemoTest::folder_ = nullptr;
+bool DemoTest::built_ = false;
+
+TEST_F(DemoTest, ClicksAndKeysReadToTheFirstChoiceAndAClickTakesIt) {
+  ASSERT_TRUE(readToChoice(90000));
+  ASSERT_EQ(engine().run.choiceState, kChoiceWindow);
+  const ChoiceList& list = engine().script.choices;
+  ASSERT_EQ(list.count, 2);
+  auto text = [&](int i) {
+    return sjisToUtf8(std::string(list.texts[static_cast<std::size_t>(i)].data()));
+  };
+  EXPECT_EQ(text(0), "海へ向かう");
+  EXPECT_EQ(text(1), "町へ戻る");
+
+  // The pointer onto the first choice lights it; a click there takes it once the
+  // click that showed the list has settled.
+  const std::optional<Point> first = choicePoint(engine(), 1);
+  ASSERT_TRUE(first);
+  const QPoint at = pb()->fromScene(QPoint(first->x, first->y));
+  QTest::mouseMove(pb(), at);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return list.hovered == 1; }, 2000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return engine().run.clickDebounce == 0; }, 2000));
+  QTest::mouseClick(pb(), Qt::LeftButton, {}, at);
+  EXPECT_EQ(engine().run.choiceState, 0);
+  // The line after "海へ向かう" runs: V001 counts the trip to the sea.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return engine().vars.val[1] == 1; }, 5000));
+  EXPECT_EQ(engine().vars.val[2], 0);
+
+  // The story goes on to its next wait; there the right-click menu turns auto on.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return waitsForPlayer(); }, 30000));
+  bool gaveUp = false;
+  whenShown<QMenu>(
+      [&](QMenu* menu) {
+        QAction* autoPlay = menuAction(menu, "オートプレイ");
+        if (!autoPlay) {
+          menu->close();
+          return;
+        }
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(autoPlay).center());
+      },
+      &gaveUp);
+  QTest::mouseClick(pb(), Qt::RightButton, {}, pb()->fromScene(QPoint(300, 200)));
+  EXPECT_FALSE(gaveUp);
+  EXPECT_NE(engine().vars.sys[sys::kAutoSpeed], 0);
+  EXPECT_FALSE(engine().closed());
 }
 
 TEST(SceneMapping, FitsTheSceneWithItsAspectKept) {
@@ -448,6 +634,10 @@ TEST(KeyMapping, KeysAndCharacters) {
     SCOPED_TRACE(c.key);
     EXPECT_EQ(gameCharacter(c.key, c.mods, QString::fromLatin1(c.text)), c.ch);
   }
+  EXPECT_TRUE(actsOnRepeat(Qt::Key_Up));
+  EXPECT_TRUE(actsOnRepeat(Qt::Key_Down));
+  for (int key : {Qt::Key_Return, Qt::Key_Z, Qt::Key_Space, Qt::Key_W, Qt::Key_Tab, Qt::Key_Shift})
+    EXPECT_FALSE(actsOnRepeat(key)) << key;
   EXPECT_TRUE(isFullScreenToggle(Qt::Key_F11, Qt::NoModifier));
   EXPECT_TRUE(isFullScreenToggle(Qt::Key_Return, Qt::AltModifier));
   EXPECT_FALSE(isFullScreenToggle(Qt::Key_Return, Qt::NoModifier));

@@ -229,7 +229,8 @@ bool HeadlessHost::enterFullScreen(int mode) {
   return true;
 }
 
-int HeadlessHost::popupMenu(const std::vector<MenuItem>& items, Point) {
+int HeadlessHost::popupMenu(const std::vector<MenuItem>& items, Point desktop) {
+  menusShown_.push_back({items, desktop});
   const EventCommand* c = takeAnswerLine(true);
   if (!c || c->kind != EventCommand::Kind::Menu) return -1;
   for (const MenuItem& item : items) {

@@ -37,6 +37,12 @@ class HeadlessHost : public Host {
   const Surface& frame() const { return frame_; }
   bool fullScreen() const { return fullScreenMode_ != 0; }
   const ToolStripState& toolStrip() const { return toolStrip_; }
+  // Every popup menu opened so far, as the engine offered it.
+  struct ShownMenu {
+    std::vector<MenuItem> items;
+    Point at;  // desktop position
+  };
+  const std::vector<ShownMenu>& menusShown() const { return menusShown_; }
 
   void present(const Surface& screen, const Rect& area) override;
   void pumpEvents() override;
@@ -49,7 +55,8 @@ class HeadlessHost : public Host {
   void setWindowOffset(int dx, int dy) override { offset_ = {dx, dy}; }
   Point desktopSize() override { return {1920, 1080}; }
   void placeWindow(int left, int top) override { window_ = {left, top}; }
-  Point windowPosition() override { return window_; }
+  // No frame and no scaling: the scene starts at the window's corner.
+  Point sceneToDesktop(Point scene) override { return {window_.x + scene.x, window_.y + scene.y}; }
   bool enterFullScreen(int mode) override;
   void leaveFullScreen() override { fullScreenMode_ = 0; }
   void setToolStrip(const ToolStripState& state) override { toolStrip_ = state; }
@@ -91,6 +98,7 @@ class HeadlessHost : public Host {
   Point window_;
   int fullScreenMode_ = 0;
   ToolStripState toolStrip_;
+  std::vector<ShownMenu> menusShown_;
   EventCommand answerLine_;
   int screenshotCount_ = 0;
   std::int32_t lastWaitMode_ = 0;

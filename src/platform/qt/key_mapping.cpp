@@ -67,6 +67,10 @@ char gameCharacter(int qtKey, Qt::KeyboardModifiers modifiers, const QString& te
   return (modifiers & Qt::ShiftModifier) ? upper : static_cast<char>(upper - 'A' + 'a');
 }
 
+bool actsOnRepeat(int qtKey) {
+  return qtKey == Qt::Key_Up || qtKey == Qt::Key_Down;
+}
+
 bool isFullScreenToggle(int qtKey, Qt::KeyboardModifiers modifiers) {
   if (qtKey == Qt::Key_F11) return true;
   return (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter) && (modifiers & Qt::AltModifier);

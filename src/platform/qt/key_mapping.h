@@ -18,6 +18,12 @@ std::optional<KeyCode> gameKey(int qtKey);
 // control character, which the engine does not take, so nothing is produced.
 char gameCharacter(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text);
 
+// Whether a held key acts again on each auto-repeat. Only Up and Down do, walking the
+// pointer through a choice list and stopping at its ends; every other game key is a
+// toggle (auto, skip, hiding the window, the menu) or a click, and repeating those
+// would undo the first press or take a choice the player never saw.
+bool actsOnRepeat(int qtKey);
+
 // F11 and Alt+Enter switch full-screen display from the shell itself.
 bool isFullScreenToggle(int qtKey, Qt::KeyboardModifiers modifiers);
 

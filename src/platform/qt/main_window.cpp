@@ -231,9 +231,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     if (!event->isAutoRepeat()) toggleFullScreen();
     return;
   }
+  if (event->isAutoRepeat() && !actsOnRepeat(event->key())) return;
   std::optional<KeyCode> key = gameKey(event->key());
-  // Holding Ctrl skips and Shift toggles auto: a repeated key-down would undo them.
-  if (event->isAutoRepeat() && key && (key->key == Key::Ctrl || key->key == Key::Shift)) return;
   const char ch = gameCharacter(event->key(), event->modifiers(), event->text());
   if (!key && !ch) return;
   call([&] {
@@ -279,7 +278,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == panel_ && fullMode_ != 0) {
     if (event->type() == QEvent::MouseMove) {
       auto* m = static_cast<QMouseEvent*>(event);
-      updateToolStripHover(screen_->toScene(screen_->mapFrom(panel_, m->position().toPoint())));
+      // The strip and PB are siblings: go through the window they share.
+      const QPoint inWindow = panel_->mapTo(this, m->position().toPoint());
+      updateToolStripHover(screen_->toScene(screen_->mapFrom(this, inWindow)));
     } else if (event->type() == QEvent::Leave) {
       updateToolStripHover(screen_->toScene(screen_->mapFromGlobal(QCursor::pos())));
     }
@@ -343,16 +344,25 @@ void MainWindow::leaveFullScreen() {
 }
 
 void MainWindow::toggleFullScreen() {
+  // The engine's display state follows, so that what it places by the layout (the quit
+  // menu under the strip's button) finds the strip where it now is.
   if (fullMode_ != 0) {
     leaveFullScreen();
-    if (engine_) engine_->display.fullScreen = 0;
+    if (engine_) {
+      engine_->display.fullScreen = 0;
+      engine_->display.mode = 0;
+    }
   } else if (enterFullScreen(1) && engine_) {
     engine_->display.fullScreen = 1;
+    engine_->display.mode = 1;
   }
 }
 
 void MainWindow::onMouseMoved(Point scene) {
-  updateToolStripHover(QPoint(scene.x, scene.y));
+  // A sequence or dialog in progress takes no tool-strip clicks, so the strip is not
+  // called up then; it still goes away when the pointer leaves.
+  const bool engineBusy = engine_ && (engine_->run.busy || engine_->run.cutAllowed);
+  if (!engineBusy || toolStrip()->isVisible()) updateToolStripHover(QPoint(scene.x, scene.y));
   call([&] { engine_->mouseMove(scene); });
 }
 

@@ -101,8 +101,9 @@ void QtHost::placeWindow(int left, int top) {
   window_.move(left, top);
 }
 
-Point QtHost::windowPosition() {
-  QPoint p = window_.pos();
+Point QtHost::sceneToDesktop(Point scene) {
+  ScreenWidget* pb = window_.gameScreen();
+  QPoint p = pb->mapToGlobal(pb->fromScene(QPoint(scene.x, scene.y)));
   return Point{p.x(), p.y()};
 }
 
@@ -128,7 +129,7 @@ int QtHost::popupMenu(const std::vector<MenuItem>& items, Point desktop) {
     QAction* a = menu.addAction(fromUtf8(item.caption));
     a->setData(item.id);
     a->setEnabled(item.enabled);
-    a->setCheckable(item.checked);
+    a->setCheckable(item.checkable || item.checked);
     a->setChecked(item.checked);
     a->setVisible(item.visible);
   }

@@ -26,7 +26,7 @@ class QtHost : public Host {
   void setWindowOffset(int dx, int dy) override;
   Point desktopSize() override;
   void placeWindow(int left, int top) override;
-  Point windowPosition() override;
+  Point sceneToDesktop(Point scene) override;
   bool enterFullScreen(int mode) override;
   void leaveFullScreen() override;
   void setToolStrip(const ToolStripState& state) override;
