@@ -49,9 +49,13 @@ Surface takenPicture() {
 }
 
 void addPictures(Game& g) {
+  Surface small;
+  small.resize(150, 120);
+  small.fill(0, 0, 220);
   std::vector<ArchiveSource> entries{{"A100", *encodePicture(background())},
                                      {"P100", *encodePicture(partsPicture())},
-                                     {"W100", *encodePicture(takenPicture())}};
+                                     {"W100", *encodePicture(takenPicture())},
+                                     {"W101", *encodePicture(small)}};
   ASSERT_TRUE(writeArchive(g.gameDir() + "/qz_gra.tvn", entries, ArchiveLayout::General));
 }
 
@@ -174,6 +178,9 @@ TEST(ClickMap, TakingAnAreaShowsItsTakenLookOnlyWithASecondPartsPicture) {
       {"P100,W100", "move 500 150\nclick 500 150 right\n", 2, {{400, 100, 600, 300}}},
       {"P100", "move 200 150\nclick 200 150\n", 1, {}},
       {"P100", "move 200 400\nclick 200 400\n", 3, {}},
+      // A second picture smaller than the screen: black beyond it, and the surface the
+      // transitions write whole frames into keeps its size.
+      {"P100,W101", "move 200 150\nclick 200 150\n", 1, {{100, 100, 150, 120}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.parts) + " " + c.events);
@@ -186,6 +193,13 @@ TEST(ClickMap, TakingAnAreaShowsItsTakenLookOnlyWithASecondPartsPicture) {
     EXPECT_EQ(r.engine->vars.sys[15], 0);
     Surface expected = bg;
     for (Box b : c.takenBoxes) paste(expected, taken, b);
+    if (std::string(c.parts) == "P100,W101") {
+      for (int y = 100; y < 200; ++y)
+        for (int x = 100; x < 300; ++x)
+          if (x >= 150 || y >= 120) std::memset(expected.row(y) + x * 3, 0, 3);
+    }
+    EXPECT_EQ(r.engine->surfaces.work.width, 800);
+    EXPECT_EQ(r.engine->surfaces.work.height, 600);
     EXPECT_EQ(differences(r.host->frame(), expected), 0);
     // The taken look belongs to the frame now, so a repaint keeps it.
     EXPECT_EQ(differences(r.engine->surfaces.screen, expected), 0);

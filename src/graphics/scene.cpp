@@ -416,7 +416,13 @@ void PartsLoad(Engine& e, std::string_view argument) {
   const std::size_t comma = argument.find(',');
   loadPicture(e.archives, argument.substr(0, comma), e.surfaces.parts);
   if (comma != std::string_view::npos) {
-    loadPicture(e.archives, argument.substr(comma + 1), e.surfaces.work);
+    // The work surface stays 800 x 600 whatever the picture's size: the transitions
+    // write whole frames into it.
+    Surface second;
+    if (loadPicture(e.archives, argument.substr(comma + 1), second)) {
+      e.surfaces.work.resize(Surfaces::kWidth, Surfaces::kHeight);
+      copyInto(e.surfaces.work, second, 0, 0);
+    }
     e.vars.sys[15] = 1;
   } else {
     e.vars.sys[15] = 0;
