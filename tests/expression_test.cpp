@@ -226,16 +226,16 @@ TEST_F(ExpressionTest, AssignmentGuardsRejectWhatTheBanksCannotHold) {
 
 TEST_F(ExpressionTest, MenuLevelAndSavePermissionReapplyTheToolStrip) {
   Assign(*engine, "S028=0");
-  EXPECT_FALSE(host.toolStrip().save);
-  EXPECT_TRUE(host.toolStrip().load);
+  EXPECT_FALSE(engine->toolStripRules().save);
+  EXPECT_TRUE(engine->toolStripRules().load);
   Assign(*engine, "S028=1");
-  EXPECT_TRUE(host.toolStrip().save);
+  EXPECT_TRUE(engine->toolStripRules().save);
   Assign(*engine, "S000=2");
-  EXPECT_FALSE(host.toolStrip().save);
-  EXPECT_FALSE(host.toolStrip().load);
+  EXPECT_FALSE(engine->toolStripRules().save);
+  EXPECT_FALSE(engine->toolStripRules().load);
   Assign(*engine, "S000=1");
-  EXPECT_TRUE(host.toolStrip().load);
-  EXPECT_FALSE(host.toolStrip().save);
+  EXPECT_TRUE(engine->toolStripRules().load);
+  EXPECT_FALSE(engine->toolStripRules().save);
 }
 
 TEST_F(ExpressionTest, ConditionsChainLeftToRightWithEarlyExits) {

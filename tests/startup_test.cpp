@@ -62,11 +62,14 @@ TEST(StartUp, StateGroupsTakeTheirInitialValues) {
   EXPECT_EQ(e.script.scenario.size(), 262144u);
   EXPECT_EQ(e.script.currentName(), "main");
   EXPECT_EQ(e.archives.script[0].names.size(), 1u);
-  // Menu level 3 leaves only quitting and the settings on the tool strip.
+  // Menu level 3 leaves only quitting and the settings on the tool strip; the settings
+  // button stays greyed while there is no configuration dialog behind it.
+  EXPECT_TRUE(e.toolStripRules().quit);
+  EXPECT_TRUE(e.toolStripRules().settings);
+  EXPECT_FALSE(e.toolStripRules().load);
+  EXPECT_FALSE(e.toolStripRules().save);
   EXPECT_TRUE(r.host->toolStrip().quit);
-  EXPECT_TRUE(r.host->toolStrip().settings);
-  EXPECT_FALSE(r.host->toolStrip().load);
-  EXPECT_FALSE(r.host->toolStrip().save);
+  EXPECT_FALSE(r.host->toolStrip().settings);
 }
 
 TEST(StartUp, MissingPlaylistsFileIsCreatedZeroFilled) {

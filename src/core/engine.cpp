@@ -144,7 +144,7 @@ void Engine::firstStoryStep() {
   InitSound(*this);
 }
 
-void Engine::applyToolStrip() {
+ToolStripState Engine::toolStripRules() const {
   ToolStripState s;
   std::int32_t level = vars.sys[sys::kMenuLevel];
   bool windowAllowed = vars.sys[sys::kWindowAllowed] != 0;
@@ -155,6 +155,14 @@ void Engine::applyToolStrip() {
     s.load = level <= 1;
     s.save = level == 0 && windowAllowed;
   }
+  return s;
+}
+
+void Engine::applyToolStrip() {
+  ToolStripState s = toolStripRules();
+  // The save and load list and the configuration dialog are not part of the engine
+  // yet: their buttons stay greyed rather than doing nothing when pressed.
+  s.load = s.save = s.settings = s.saveEdit = false;
   host.setToolStrip(s);
 }
 

@@ -84,8 +84,12 @@ class Engine {
   // A message box through the host, recorded for state dumps. UTF-8 texts.
   MessageAnswer showMessage(std::string_view caption, std::string_view text, MessageIcon icon,
                             MessageButtons buttons = MessageButtons::Ok);
-  // The tool strip's enabled states from the menu level and the window permission.
+  // The tool strip's enabled states from the menu level and the window permission,
+  // sent to the host.
   void applyToolStrip();
+  // What the menu level and the window permission allow, before buttons whose screens
+  // the engine does not have yet are taken away.
+  ToolStripState toolStripRules() const;
   // A file of the engine's own (saves, global data) in the save folder.
   std::string savePath(std::string_view name) const;
   // A file of the game folder (archives, "panic.bmp").
