@@ -17,5 +17,17 @@ std::string sjisToUtf8(std::string_view sjis);
 inline bool isSjisLead(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
+// The longest start of text of at most max bytes that stops before a NUL and never
+// splits a two-byte character (so a lead byte with no second byte is dropped too):
+// fixed-size fields and cut lines must still convert cleanly.
+inline std::string_view cutSjis(std::string_view text, std::size_t max) {
+  std::size_t n = 0;
+  while (n < text.size() && text[n] != 0) {
+    const std::size_t len = isSjisLead(static_cast<unsigned char>(text[n])) ? 2 : 1;
+    if (n + len > max || n + len > text.size()) break;
+    n += len;
+  }
+  return text.substr(0, n);
+}
 
 }  // namespace torvan

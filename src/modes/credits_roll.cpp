@@ -8,6 +8,7 @@
 #include "core/sjis.h"
 #include "graphics/frame_clock.h"
 #include "graphics/scene.h"
+#include "script/commands.h"
 #include "script/interpreter.h"
 #include "text/glyph_draw.h"
 #include "text/glyph_font.h"
@@ -34,30 +35,6 @@ constexpr std::pair<int, int> kStoryFlagRanges[] = {{1, 38},    {101, 131}, {201
                                                     {401, 444}, {501, 521}, {601, 607}};
 constexpr int kStoryFlagCount = 228;
 
-// Reads a decimal number with an optional sign after leading blanks; 0 without digits.
-int leadingNumber(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
-  std::int64_t n = 0;
-  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i)
-    n = std::min<std::int64_t>(n * 10 + (s[i] - '0'), INT32_MAX);
-  return static_cast<int>(negative ? -n : n);
-}
-
-// Cuts a Shift-JIS line to at most `limit` bytes without splitting a character.
-std::string_view cutLine(std::string_view s, std::size_t limit) {
-  if (s.size() <= limit) return s;
-  std::size_t i = 0;
-  while (i < limit) {
-    const std::size_t len = isSjisLead(static_cast<unsigned char>(s[i])) ? 2 : 1;
-    if (i + len > limit) break;
-    i += len;
-  }
-  return s.substr(0, i);
-}
-
 }  // namespace
 
 EndrollScript ParseEndroll(std::span<const std::uint8_t> data) {
@@ -75,7 +52,7 @@ EndrollScript ParseEndroll(std::span<const std::uint8_t> data) {
     out.faults.push_back("empty; nothing to roll");
     return out;
   }
-  out.frameMs = leadingNumber(lines[0]);
+  out.frameMs = parseNumber(lines[0]);
   std::size_t i = 1;
   while (i < lines.size() && (lines[i].empty() || lines[i][0] != '*')) ++i;
   if (i >= lines.size()) {
@@ -94,7 +71,7 @@ EndrollScript ParseEndroll(std::span<const std::uint8_t> data) {
       closed = true;
       break;
     }
-    out.lines.emplace_back(cutLine(lines[i], kMaxLineBytes));
+    out.lines.emplace_back(cutSjis(lines[i], kMaxLineBytes));
   }
   if (!closed) out.faults.push_back("the credits end without a line starting with \"*\"");
   return out;

@@ -45,17 +45,6 @@ std::int32_t afterLine(const Bytes& buffer, std::int32_t size, std::int32_t p) {
   return std::min(p + static_cast<std::int32_t>(l.size()) + 1, size);
 }
 
-// Cuts text to at most max bytes without splitting a two-byte character.
-std::string_view cutText(std::string_view text, std::size_t max) {
-  std::size_t n = 0;
-  while (n < text.size()) {
-    std::size_t len = isSjisLead(static_cast<unsigned char>(text[n])) ? 2 : 1;
-    if (n + len > max) break;
-    n += len;
-  }
-  return text.substr(0, n);
-}
-
 // A choice line's text after "{": a "(" condition is tested and removed. Returns false
 // when the condition does not hold.
 bool choiceText(Engine& e, std::string_view raw, std::string& text) {
@@ -178,9 +167,9 @@ void readClickMap(Engine& e, std::string_view name) {
   for (int i = 0; i < n && p < size; ++i, p = afterLine(aux, size, p)) {
     std::string_view l = lineAt(aux, size, p);
     std::size_t comma = std::min(l.find(','), l.size());
-    std::string_view label = cutText(l.substr(0, comma), kLabelMax);
+    std::string_view label = cutSjis(l.substr(0, comma), kLabelMax);
     auto& text = list.texts[static_cast<std::size_t>(i)];
-    setField(text, cutText(label, kChoiceTextMax));
+    setField(text, cutSjis(label, kChoiceTextMax));
     std::int32_t v[10] = {};
     int count = 0;
     std::size_t at = comma;
@@ -230,10 +219,10 @@ void cmdSelect(Engine& e, CommandCall&) {
       break;
     }
     std::string text;
-    std::string_view raw = cutText(lineAt(s.scenario, s.size, open).substr(1), kChoiceTextMax);
+    std::string_view raw = cutSjis(lineAt(s.scenario, s.size, open).substr(1), kChoiceTextMax);
     if (!choiceText(e, raw, text)) continue;
     const auto i = static_cast<std::size_t>(list.count++);
-    setField(list.texts[i], cutText(text, kChoiceTextMax));
+    setField(list.texts[i], cutSjis(text, kChoiceTextMax));
     list.targets[i] = p;
     list.used[i] = 1;
     const auto len =
@@ -274,12 +263,12 @@ void cmdClickmap(Engine& e, CommandCall& c) {
     p = afterLine(s.scenario, s.size, open);
     if (i >= list.count) continue;
     std::string text;
-    std::string_view raw = cutText(lineAt(s.scenario, s.size, open).substr(1), kChoiceTextMax);
+    std::string_view raw = cutSjis(lineAt(s.scenario, s.size, open).substr(1), kChoiceTextMax);
     const auto k = static_cast<std::size_t>(i);
     list.targets[k] = p;
     list.used[k] = choiceText(e, raw, text) ? 1 : 0;
     if (list.used[k] && !text.empty()) {
-      setField(list.texts[k], cutText(text, kChoiceTextMax));
+      setField(list.texts[k], cutSjis(text, kChoiceTextMax));
       centreLabel(list, i);
     }
   }

@@ -122,14 +122,7 @@ void cmdCgfull(Engine&, CommandCall&) {
 }
 
 void cmdTitle(Engine& e, CommandCall& c) {
-  std::string_view text = c.argument;
-  std::size_t n = 0;
-  while (n < text.size()) {
-    std::size_t len = isSjisLead(static_cast<unsigned char>(text[n])) ? 2 : 1;
-    if (n + len > kTitleMax) break;
-    n += len;
-  }
-  setField(e.page.chapterTitle, text.substr(0, n));
+  setField(e.page.chapterTitle, cutSjis(c.argument, kTitleMax));
 }
 
 void cmdSetname(Engine& e, CommandCall&) {

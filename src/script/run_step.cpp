@@ -32,12 +32,7 @@ void readLine(Engine& e) {
       zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - start) : avail;
   std::size_t kept = length;
   if (kept > ScriptState::kLineBytes - 1) {
-    kept = 0;
-    while (kept < ScriptState::kLineBytes - 1) {
-      std::size_t n = isSjisLead(static_cast<unsigned char>(start[kept])) ? 2 : 1;
-      if (kept + n > ScriptState::kLineBytes - 1) break;
-      kept += n;
-    }
+    kept = cutSjis(std::string_view(start, length), ScriptState::kLineBytes - 1).size();
     scriptWarning(e, "line of " + std::to_string(length) + " bytes cut to " + std::to_string(kept) +
                          " (the line buffer holds " + std::to_string(ScriptState::kLineBytes - 1) +
                          ")");

@@ -17,13 +17,7 @@ namespace {
 constexpr std::size_t kQuotedBytes = 120;
 
 std::string_view quotable(std::string_view text) {
-  std::size_t n = 0;
-  while (n < text.size() && text[n] != 0) {
-    std::size_t len = isSjisLead(static_cast<unsigned char>(text[n])) ? 2 : 1;
-    if (n + len > kQuotedBytes) break;
-    n += len;
-  }
-  return text.substr(0, std::min(n, text.size()));
+  return cutSjis(text, kQuotedBytes);
 }
 
 }  // namespace

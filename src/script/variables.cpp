@@ -14,14 +14,9 @@ std::string Variables::string(int i) const {
 
 void Variables::setString(int i, std::string_view sjis) {
   if (i < 0 || i >= kStringCount) return;
-  std::size_t n = 0;
-  while (n < sjis.size() && sjis[n] != 0) {
-    std::size_t len = isSjisLead(static_cast<unsigned char>(sjis[n])) ? 2 : 1;
-    if (n + len > kStringBytes - 1 || n + len > sjis.size()) break;
-    n += len;
-  }
+  const std::string_view kept = cutSjis(sjis, kStringBytes - 1);
   strings[i].fill(0);
-  std::memcpy(strings[i].data(), sjis.data(), n);
+  std::memcpy(strings[i].data(), kept.data(), kept.size());
 }
 
 }  // namespace torvan
