@@ -141,8 +141,10 @@ void replayRecordedChoice(Engine& e) {
   }
 }
 
+}  // namespace
+
 // The click map named name in the "map" data scenario, read into the choice list.
-void readClickMap(Engine& e, std::string_view name) {
+void ReadClickMap(Engine& e, std::string_view name) {
   ScriptState& s = e.script;
   ChoiceList& list = s.choices;
   const Bytes& aux = s.auxiliary;
@@ -189,8 +191,6 @@ void readClickMap(Engine& e, std::string_view name) {
   }
   list.count = n;
 }
-
-}  // namespace
 
 void cmdSelect(Engine& e, CommandCall&) {
   breakOnSelect(e);
@@ -249,7 +249,7 @@ void cmdClickmap(Engine& e, CommandCall& c) {
   s.nextLine = true;
   ChoiceList& list = s.choices;
   list.clear();
-  if (LoadScenario(e, "map", ScenarioTarget::Auxiliary)) readClickMap(e, c.argument);
+  if (LoadScenario(e, "map", ScenarioTarget::Auxiliary)) ReadClickMap(e, c.argument);
   e.run.choiceState = kClickMap;
   list.hovered = 0;
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <string_view>
 
 #include "core/host.h"
 
@@ -17,6 +18,10 @@ enum ChoiceKind : int {
   kSelectionTree = 6,
 };
 
+// Reads the click map `name` from the "map" data scenario in the auxiliary buffer into
+// the choice list: its areas, labels and highlight rectangles (targets come from the
+// script's "{" lines afterwards).
+void ReadClickMap(Engine& engine, std::string_view name);
 // Recomputes the choice under the pointer.
 void UpdateChoiceHover(Engine& engine, Point p);
 // A click while a choice is shown: a left click takes the hovered choice, a right
