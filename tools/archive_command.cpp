@@ -110,32 +110,12 @@ int extract(Args rest) {
     return kExitFailure;
   }
 
-  int status = kExitOk;
-  std::vector<std::int32_t> chosen =
-      chooseEntries(*index, file, std::span(args->positional).subspan(1), kCommand, status);
-
-  for (std::int32_t at : chosen) {
-    const std::string& stored = index->storedNames[static_cast<std::size_t>(at)];
-    auto name = entryFileName(stored, "");
-    if (!name) {
-      printError(kCommand, Error{file, name.error().entry, name.error().fault});
-      status = kExitFailure;
-      continue;
-    }
-    auto data = readEntry(*index, at);
-    if (!data) {
-      printError(kCommand, data.error());
-      status = kExitFailure;
-      continue;
-    }
-    if (*layout == ArchiveLayout::Script) negateBytes(*data);
-    Status written = writeFileAtomic(*outDir + "/" + *name, *data);
-    if (!written) {
-      printError(kCommand, written.error());
-      status = kExitFailure;
-    }
-  }
-  return status;
+  const bool script = *layout == ArchiveLayout::Script;
+  return extractEntries(*index, file, std::span(args->positional).subspan(1), kCommand, *outDir, "",
+                        [script](Bytes data, const std::string&) {
+                          if (script) negateBytes(data);
+                          return data;
+                        });
 }
 
 int pack(Args rest) {

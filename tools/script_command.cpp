@@ -209,40 +209,19 @@ int decompile(Args rest) {
     printError(kCommand, index.error());
     return kExitFailure;
   }
-  int status = kExitOk;
-  std::vector<std::int32_t> chosen =
-      chooseEntries(*index, file, std::span(args->positional).subspan(1), kCommand, status);
-  for (std::int32_t at : chosen) {
-    const std::string& stored = index->storedNames[static_cast<std::size_t>(at)];
-    auto name = entryFileName(stored, ".txt");
-    if (!name) {
-      printError(kCommand, Error{file, name.error().entry, name.error().fault});
-      status = kExitFailure;
-      continue;
-    }
-    auto data = readEntry(*index, at);
-    if (!data) {
-      printError(kCommand, data.error());
-      status = kExitFailure;
-      continue;
-    }
-    negateBytes(*data);
-    bool damaged = false;
-    std::string text = decompileEntry(*data, damaged);
-    if (damaged)
-      std::fprintf(stderr,
-                   "torvan-tool script: warning: %s: %s: bytes that are not Shift-JIS were "
-                   "written as U+FFFD\n",
-                   file.c_str(), sjisToUtf8(stored).c_str());
-    Status written =
-        writeFileAtomic(*outDir + "/" + *name,
-                        ByteSpan(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    if (!written) {
-      printError(kCommand, written.error());
-      status = kExitFailure;
-    }
-  }
-  return status;
+  return extractEntries(
+      *index, file, std::span(args->positional).subspan(1), kCommand, *outDir, ".txt",
+      [&file](Bytes data, const std::string& stored) {
+        negateBytes(data);
+        bool damaged = false;
+        std::string text = decompileEntry(data, damaged);
+        if (damaged)
+          std::fprintf(stderr,
+                       "torvan-tool script: warning: %s: %s: bytes that are not Shift-JIS were "
+                       "written as U+FFFD\n",
+                       file.c_str(), sjisToUtf8(stored).c_str());
+        return Bytes(text.begin(), text.end());
+      });
 }
 
 }  // namespace

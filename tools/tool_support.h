@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "archive/archive_index.h"
 #include "commands.h"
+#include "core/file_io.h"
 #include "core/result.h"
 #include "core/sjis.h"
 
@@ -168,6 +170,37 @@ inline std::vector<std::int32_t> chooseEntries(const ArchiveIndex& index, const 
     chosen.push_back(at);
   }
   return chosen;
+}
+
+// Writes the chosen entries (as `chooseEntries` picks them) into outDir, each through
+// `convert`, which gets the entry's bytes and its stored name and gives what is written.
+// A failing entry is reported and makes the result 1; the others are still written.
+inline int extractEntries(const ArchiveIndex& index, const std::string& file,
+                          std::span<const std::string_view> wanted, std::string_view command,
+                          const std::string& outDir, std::string_view suffix,
+                          const std::function<Bytes(Bytes, const std::string&)>& convert) {
+  int status = kExitOk;
+  for (std::int32_t at : chooseEntries(index, file, wanted, command, status)) {
+    const std::string& stored = index.storedNames[static_cast<std::size_t>(at)];
+    auto name = entryFileName(stored, suffix);
+    if (!name) {
+      printError(command, Error{file, name.error().entry, name.error().fault});
+      status = kExitFailure;
+      continue;
+    }
+    auto data = readEntry(index, at);
+    if (!data) {
+      printError(command, data.error());
+      status = kExitFailure;
+      continue;
+    }
+    Status written = writeFileAtomic(outDir + "/" + *name, convert(std::move(*data), stored));
+    if (!written) {
+      printError(command, written.error());
+      status = kExitFailure;
+    }
+  }
+  return status;
 }
 
 }  // namespace torvan::tool
