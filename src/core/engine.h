@@ -127,6 +127,7 @@ class Engine {
   void firstStoryStep();
   void enterFullScreen();
   void leaveFullScreen();
+  KeyCode swapCtrlShift(KeyCode key) const;
   void rightClickAction();
   void openRightClickMenu();
   // Up/Down in a choice window: the pointer onto the previous or next choice.

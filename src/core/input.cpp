@@ -103,13 +103,18 @@ void Engine::wheel(int steps) {
   // than open a screen that cannot show anything.
 }
 
+// "CS_SWAP" exchanges the skip and auto keys before anything looks at them.
+KeyCode Engine::swapCtrlShift(KeyCode key) const {
+  if (!settings.csSwap) return key;
+  if (key.key == Key::Ctrl)
+    key.key = Key::Shift;
+  else if (key.key == Key::Shift)
+    key.key = Key::Ctrl;
+  return key;
+}
+
 void Engine::keyDown(KeyCode key) {
-  if (settings.csSwap) {
-    if (key.key == Key::Ctrl)
-      key.key = Key::Shift;
-    else if (key.key == Key::Shift)
-      key.key = Key::Ctrl;
-  }
+  key = swapCtrlShift(key);
   if (key.key == Key::F2 || run.promptCode || run.backlogOpen || run.cutAllowed || run.busy) return;
   if (run.gameMode != kStory) return;
   switch (key.key) {
@@ -143,12 +148,7 @@ void Engine::keyDown(KeyCode key) {
 }
 
 void Engine::keyUp(KeyCode key) {
-  if (settings.csSwap) {
-    if (key.key == Key::Ctrl)
-      key.key = Key::Shift;
-    else if (key.key == Key::Shift)
-      key.key = Key::Ctrl;
-  }
+  key = swapCtrlShift(key);
   if (key.key != Key::Ctrl) return;
   run.skipState = 0;
   if (run.gameMode == kStory) vars.sys[sys::kSkipButton] = 0;

@@ -87,14 +87,7 @@ std::string sidesSpecification(const SceneLayers& l) {
 }
 
 void copyInto(Surface& dst, const Surface& src, int x, int y) {
-  int sx = 0, sy = 0, w = src.width, h = src.height;
-  if (x < 0) w += x, sx -= x, x = 0;
-  if (y < 0) h += y, sy -= y, y = 0;
-  w = std::min(w, dst.width - x);
-  h = std::min(h, dst.height - y);
-  if (w <= 0 || h <= 0) return;
-  for (int r = 0; r < h; ++r)
-    std::memcpy(dst.row(y + r) + x * 3, src.row(sy + r) + sx * 3, std::size_t(w) * 3);
+  copyRect(dst, x, y, src, 0, 0, src.width, src.height);
 }
 
 // Fills dst from src starting at (sx, sy), as much as both hold.
@@ -433,18 +426,13 @@ void PartsSet(Engine& e, int x1, int y1, int x2, int y2, int dx, int dy) {
   const Surface& parts = e.surfaces.parts;
   Surface& win = e.surfaces.window;
   // Only the part of the rectangle inside the parts picture and the window is drawn.
-  int w = x2 - x1, h = y2 - y1;
-  if (x1 < 0) w += x1, dx -= x1, x1 = 0;
-  if (y1 < 0) h += y1, dy -= y1, y1 = 0;
-  if (dx < 0) w += dx, x1 -= dx, dx = 0;
-  if (dy < 0) h += dy, y1 -= dy, dy = 0;
-  w = std::min({w, parts.width - x1, win.width - dx});
-  h = std::min({h, parts.height - y1, win.height - dy});
-  if (w <= 0 || h <= 0) return;
-  for (int r = 0; r < h; ++r) {
-    const std::uint8_t* src = parts.row(y1 + r) + x1 * 3;
-    std::uint8_t* dst = win.row(dy + r) + dx * 3;
-    for (int x = 0; x < w; ++x, src += 3, dst += 3)
+  const CopyArea a =
+      clipCopy(win, dx, dy, parts, x1, y1, std::int64_t(x2) - x1, std::int64_t(y2) - y1);
+  if (a.empty()) return;
+  for (int r = 0; r < a.h; ++r) {
+    const std::uint8_t* src = parts.row(a.sy + r) + a.sx * 3;
+    std::uint8_t* dst = win.row(a.dy + r) + a.dx * 3;
+    for (int x = 0; x < a.w; ++x, src += 3, dst += 3)
       if (!(src[0] == 255 && src[1] == 255 && src[2] == 0)) std::memcpy(dst, src, 3);
   }
   present(e);

@@ -23,19 +23,6 @@ constexpr int kH = Surfaces::kHeight;
 constexpr std::size_t kRowGroups = kW * 3 / 8;
 constexpr std::int64_t kLatencySlackMs = 5;
 
-// Copies a rectangle (clipped to both surfaces) from src at (sx, sy) to dst at (dx, dy).
-void copyRect(Surface& dst, int dx, int dy, const Surface& src, int sx, int sy, int w, int h) {
-  if (sx < 0) w += sx, dx -= sx, sx = 0;
-  if (sy < 0) h += sy, dy -= sy, sy = 0;
-  if (dx < 0) w += dx, sx -= dx, dx = 0;
-  if (dy < 0) h += dy, sy -= dy, dy = 0;
-  w = std::min({w, src.width - sx, dst.width - dx});
-  h = std::min({h, src.height - sy, dst.height - dy});
-  if (w <= 0 || h <= 0) return;
-  for (int r = 0; r < h; ++r)
-    std::memmove(dst.row(dy + r) + dx * 3, src.row(sy + r) + sx * 3, std::size_t(w) * 3);
-}
-
 void copyWhole(Surface& dst, const Surface& src) {
   copyRect(dst, 0, 0, src, 0, 0, kW, kH);
 }

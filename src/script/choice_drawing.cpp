@@ -119,27 +119,10 @@ void drawLines(Engine& e) {
   e.host.present(win, Rect{x, y, w, h});
 }
 
-// Copies the w x h rectangle at (sx, sy) of src to (dx, dy) of dst, cut to both
-// surfaces. Click-map rectangles come from data files and may be negative or far out
-// of range, so the arithmetic is done in 64 bits. Returns the part of dst written.
-Rect copyClipped(Surface& dst, std::int64_t dx, std::int64_t dy, const Surface& src,
-                 std::int64_t sx, std::int64_t sy, std::int64_t w, std::int64_t h) {
-  if (sx < 0) w += sx, dx -= sx, sx = 0;
-  if (sy < 0) h += sy, dy -= sy, sy = 0;
-  if (dx < 0) w += dx, sx -= dx, dx = 0;
-  if (dy < 0) h += dy, sy -= dy, dy = 0;
-  w = std::min({w, std::int64_t(src.width) - sx, std::int64_t(dst.width) - dx});
-  h = std::min({h, std::int64_t(src.height) - sy, std::int64_t(dst.height) - dy});
-  if (w <= 0 || h <= 0) return {};
-  for (std::int64_t r = 0; r < h; ++r)
-    std::memcpy(dst.row(int(dy + r)) + dx * 3, src.row(int(sy + r)) + sx * 3, std::size_t(w) * 3);
-  return Rect{int(dx), int(dy), int(w), int(h)};
-}
-
 // The same rectangle of src copied onto the window in place, and presented.
 void showFrom(Engine& e, const Surface& src, const std::array<std::int32_t, 4>& box) {
-  const Rect shown = copyClipped(e.surfaces.window, box[0], box[1], src, box[0], box[1],
-                                 std::int64_t(box[2]) - box[0], std::int64_t(box[3]) - box[1]);
+  const Rect shown = copyRect(e.surfaces.window, box[0], box[1], src, box[0], box[1],
+                              std::int64_t(box[2]) - box[0], std::int64_t(box[3]) - box[1]);
   if (shown.w > 0) e.host.present(e.surfaces.window, shown);
 }
 
@@ -205,14 +188,14 @@ void highlightArea(Engine& e, int i) {
   if (areaLook(list, i) != AreaLook::Second) return;
   const auto src = secondSource(list, i);
   const auto& at = list.partsAt[k];
-  const Rect shown = copyClipped(e.surfaces.window, at[0], at[1], parts, src[0], src[1],
-                                 std::int64_t(src[2]) - src[0], std::int64_t(src[3]) - src[1]);
+  const Rect shown = copyRect(e.surfaces.window, at[0], at[1], parts, src[0], src[1],
+                              std::int64_t(src[2]) - src[0], std::int64_t(src[3]) - src[1]);
   if (shown.w > 0) e.host.present(e.surfaces.window, shown);
 }
 
 void showWholeFrame(Engine& e) {
   Surface& win = e.surfaces.window;
-  const Rect shown = copyClipped(win, 0, 0, e.surfaces.screen, 0, 0, win.width, win.height);
+  const Rect shown = copyRect(win, 0, 0, e.surfaces.screen, 0, 0, win.width, win.height);
   if (shown.w > 0) e.host.present(win, shown);
 }
 
@@ -277,8 +260,8 @@ void ShowTakenArea(Engine& e, int index) {
   if (validArea(list, list.hovered)) restoreArea(e, list.hovered - 1);
   const auto& r = list.rects[static_cast<std::size_t>(index - 1)];
   const std::int64_t w = std::int64_t(r[2]) - r[0], h = std::int64_t(r[3]) - r[1];
-  copyClipped(e.surfaces.screen, r[0], r[1], e.surfaces.work, r[0], r[1], w, h);
-  const Rect shown = copyClipped(e.surfaces.window, r[0], r[1], e.surfaces.work, r[0], r[1], w, h);
+  copyRect(e.surfaces.screen, r[0], r[1], e.surfaces.work, r[0], r[1], w, h);
+  const Rect shown = copyRect(e.surfaces.window, r[0], r[1], e.surfaces.work, r[0], r[1], w, h);
   if (shown.w > 0) e.host.present(e.surfaces.window, shown);
 }
 

@@ -57,11 +57,7 @@ void cmdMode(Engine& e, CommandCall& c) {
   auto& style = e.vars.sys[sys::kFullScreenText];
   if (parseNumber(c.argument) == style) return;
   // The old style's page does not carry over: the new style starts on a clean page.
-  e.page.clearGrid();
-  e.page.empty = true;
-  e.page.colour = 0;
-  e.page.wideSpacing = false;
-  e.run.charsOnPage = 0;
+  ClearPageText(e);
   style = style ? 0 : 1;
   if (style != 0) e.page.windowShown = false;
   e.page.windowState = style + 1;

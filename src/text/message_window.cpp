@@ -39,15 +39,6 @@ void darkenedScene(Engine& e) {
   Darken(e.surfaces.scene, e.surfaces.screen, std::clamp(e.vars.sys[8] * 16, 0, 256));
 }
 
-void clearPageState(Engine& e) {
-  TextPage& p = e.page;
-  p.clearGrid();
-  p.empty = true;
-  p.colour = 0;
-  p.wideSpacing = false;
-  e.run.charsOnPage = 0;
-}
-
 }  // namespace
 
 void BuildPanelSource(Engine& e) {
@@ -112,7 +103,7 @@ void ComposeMessageWindow(Engine& e) {
   if (fullScreenText(e)) {
     // The darkened scene is already in the back buffer; the page goes or comes back.
     if (e.vars.sys[9] == 0)
-      clearPageState(e);
+      ClearPageText(e);
     else if (e.vars.sys[9] == 1)
       RedrawPage(e, false);
     return;
@@ -189,7 +180,7 @@ void RebuildScreen(Engine& e) {
   if (fullScreenText(e)) {
     darkenedScene(e);
     if (e.vars.sys[9] == 0)
-      clearPageState(e);
+      ClearPageText(e);
     else
       RedrawPage(e, false);
   } else {

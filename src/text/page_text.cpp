@@ -104,13 +104,18 @@ void PutChar(Engine& engine, std::string_view character) {
   ++engine.run.charsOnPage;
 }
 
-void NewPage(Engine& engine) {
+void ClearPageText(Engine& engine) {
   TextPage& p = engine.page;
   p.clearGrid();
   p.empty = true;
   p.colour = 0;
   p.wideSpacing = false;
   engine.run.charsOnPage = 0;
+}
+
+void NewPage(Engine& engine) {
+  TextPage& p = engine.page;
+  ClearPageText(engine);
   DrawNewPage(engine);
   if (!fullScreenText(engine)) p.speaker.fill(0);
 }

@@ -17,6 +17,9 @@ class Engine;
 void PutChar(Engine& engine, std::string_view character);
 // Clears the page for the next text.
 void NewPage(Engine& engine);
+// Empties the grids and forgets the page's colour, spacing and character count, with
+// no drawing: the start of every new page, and of a switch of text style.
+void ClearPageText(Engine& engine);
 
 // The top-left corner of the cell at (column, row) in either text style.
 Point TextCellPosition(bool fullScreenText, int column, int row);
